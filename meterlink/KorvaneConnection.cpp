@@ -1,0 +1,113 @@
+#include "KorvaneConnection.h"
+
+#include "sondrel_ids.h"
+
+namespace sondrel {
+namespace {
+
+std::atomic<long> liveObjectCount{0};
+
+constexpr std::uint8_t CmdOpenConnection = 0x2B;
+constexpr std::uint8_t CmdCloseConnection = 0x09;
+constexpr std::uint8_t CmdReset = 0x0A;
+constexpr std::uint8_t PlainReplyLength = 6;
+
+} // namespace
+
+std::shared_ptr<SerialLink> threadSerialControl() {
+    thread_local std::weak_ptr<SerialLink> shared;
+    auto control = shared.lock();
+    if (!control) {
+        control = std::make_shared<SerialLink>();
+        shared = control;
+    }
+    return control;
+}
+
+KorvaneConnection::KorvaneConnection()
+    : control_(threadSerialControl()), exchange_(*control_) {
+    control_->setInputMode(1);
+    control_->setInBufferSize(SerialInBufferSize);
+    control_->setInputLen(0);
+    ++liveObjectCount;
+}
+
+KorvaneConnection::~KorvaneConnection() {
+    if (control_->portOpen()) control_->setPortOpen(false);
+    --liveObjectCount;
+}
+
+long KorvaneConnection::liveObjects() { return liveObjectCount.load(); }
+
+HResult KorvaneConnection::QueryInterface(const Guid& iid, void** object) {
+    if (!object) return E_Pointer;
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID__KorvaneConnection) {
+        *object = static_cast<_KorvaneConnection*>(this);
+        AddRef();
+        return S_Ok;
+    }
+    *object = nullptr;
+    return E_NoInterface;
+}
+
+std::uint32_t KorvaneConnection::AddRef() { return ++references_; }
+
+std::uint32_t KorvaneConnection::Release() {
+    const std::uint32_t left = --references_;
+    if (left == 0) delete this;
+    return left;
+}
+
+HResult KorvaneConnection::OpenDeviceConnection(Variant* result) {
+    if (!result) return E_Pointer;
+    const Bytes buffer = commandBuffer(CmdOpenConnection);
+    *result = Variant::i2(wire().SendAndWait(PlainReplyLength, buffer));
+    return S_Ok;
+}
+
+HResult KorvaneConnection::CloseDeviceConnection(Variant* result) {
+    if (!result) return E_Pointer;
+    Reply reply;
+    const Bytes buffer = commandBuffer(CmdCloseConnection);
+    *result = Variant::i2(wire().Exchange(PlainReplyLength, buffer, reply));
+    return S_Ok;
+}
+
+HResult KorvaneConnection::Reset(Variant* result) {
+    if (!result) return E_Pointer;
+    const Bytes buffer = commandBuffer(CmdReset);
+    *result = Variant::i2(wire().SendAndWait(PlainReplyLength, buffer));
+    return S_Ok;
+}
+
+HResult KorvaneConnection::get_PortDevice(std::int16_t* result) {
+    if (!result) return E_Pointer;
+    *result = (portNumber_ >= 0 && portNumber_ <= 16) ? portNumber_ : 1;
+    return S_Ok;
+}
+
+HResult KorvaneConnection::put_PortDevice(std::int16_t value) {
+    portNumber_ = (value >= 1 && value <= 16) ? value : 1;
+    // A port that is absent or in use is no error here: it stays closed and the
+    // next exchange tries to open it again.
+    try {
+        if (control_->portOpen()) control_->setPortOpen(false);
+        control_->setCommPort(portNumber_);
+        control_->setPortOpen(true);
+    } catch (const std::exception&) {
+    }
+    return S_Ok;
+}
+
+HResult KorvaneConnection::get_PortState(VariantBool* result) {
+    if (!result) return E_Pointer;
+    *result = portState_;
+    return S_Ok;
+}
+
+HResult KorvaneConnection::put_PortState(VariantBool value) {
+    portState_ = value;
+    return S_Ok;
+}
+
+} // namespace sondrel

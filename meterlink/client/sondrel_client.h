@@ -1,0 +1,66 @@
+// For programs that use the meter link library without linking against it:
+// loads Sondrel at run time (beside the program first, then the library path),
+// creates KorvaneConnection by its class identifier and hands out the
+// _KorvaneConnection interface.
+#pragma once
+
+#include "korvane_interface.h"
+#include "yield_hook.h"
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace sondrel::client {
+
+class LoadError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Holds one reference to an interface and releases it when it goes.
+template <typename T> class InterfacePtr {
+  public:
+    InterfacePtr() = default;
+    explicit InterfacePtr(T* p) : p_(p) {} // takes over a reference
+    InterfacePtr(const InterfacePtr& o) : p_(o.p_) {
+        if (p_) p_->AddRef();
+    }
+    InterfacePtr(InterfacePtr&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
+    InterfacePtr& operator=(InterfacePtr o) noexcept {
+        std::swap(p_, o.p_);
+        return *this;
+    }
+    ~InterfacePtr() {
+        if (p_) p_->Release();
+    }
+    T* get() const { return p_; }
+    T* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+
+  private:
+    T* p_ = nullptr;
+};
+
+using ConnectionPtr = InterfacePtr<_KorvaneConnection>;
+
+class SondrelLibrary {
+  public:
+    // Loads the library; throws LoadError saying where it looked and why it failed.
+    static std::shared_ptr<SondrelLibrary> load();
+    ~SondrelLibrary();
+
+    // A new KorvaneConnection through the library's class object; throws LoadError.
+    ConnectionPtr createConnection();
+    // Installs the hook the library calls between the packets of long transfers.
+    void setYieldHook(YieldHook hook, void* context);
+    // Where the library was loaded from.
+    const std::string& path() const { return path_; }
+
+  private:
+    SondrelLibrary(void* handle, std::string path);
+    void* handle_ = nullptr;
+    std::string path_;
+};
+
+} // namespace sondrel::client

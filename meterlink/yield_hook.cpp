@@ -1,0 +1,23 @@
+#include "yield_hook.h"
+
+namespace sondrel {
+namespace {
+struct InstalledHook {
+    YieldHook hook = nullptr;
+    void* context = nullptr;
+};
+thread_local InstalledHook installed;
+} // namespace
+
+void setYieldHook(YieldHook hook, void* context) { installed = {hook, context}; }
+
+void yieldToCaller() {
+    if (installed.hook) installed.hook(installed.context);
+}
+
+} // namespace sondrel
+
+extern "C" __attribute__((visibility("default"))) void
+SondrelSetYieldHook(sondrel::YieldHook hook, void* context) {
+    sondrel::setYieldHook(hook, context);
+}

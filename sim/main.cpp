@@ -1,0 +1,49 @@
+// korvane-sim: a simulated signal level meter on a pseudo-terminal, for tests
+// and demonstrations. Registers itself as COMn and answers until interrupted.
+#include "meter_simulator.h"
+
+#include <CLI/CLI.hpp>
+#include <csignal>
+#include <iostream>
+#include <thread>
+
+namespace {
+volatile std::sig_atomic_t stopRequested = 0;
+void onSignal(int) { stopRequested = 1; }
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace korvane::sim;
+    CLI::App app{"Simulated signal level meter on a pseudo-terminal"};
+    SimulatorOptions options;
+    std::vector<std::string> faults;
+    app.add_option("--com", options.comNumber, "register the line as port COMn (1-16)")
+        ->check(CLI::Range(1, 16));
+    app.add_option("--ports", options.portsFolder, "ports folder (default: $SONDREL_PORTS or "
+                                                   "~/.config/sondrel/ports)");
+    app.add_option("--state", options.stateFile, "keep the meter's memory in this file");
+    app.add_option("--wire-log", options.wireLogFile, "append every frame, in hex, to this file");
+    app.add_option("--fault", faults,
+                   "misbehave: COMMAND:KIND[=VALUE][,after=K][,times=T] (see faults.h)");
+    app.add_flag("--pace", options.pacing, "send replies at line speed");
+    app.set_version_flag("--version", "korvane-sim 1.25");
+    CLI11_PARSE(app, argc, argv);
+
+    try {
+        MeterSimulator simulator(options);
+        for (const auto& f : faults) simulator.faults().add(parseFaultRule(f));
+        std::signal(SIGINT, onSignal);
+        std::signal(SIGTERM, onSignal);
+        simulator.start();
+        std::cout << "device " << simulator.devicePath() << '\n';
+        if (!simulator.portEntry().empty())
+            std::cout << "port COM" << options.comNumber << " " << simulator.portEntry() << '\n';
+        std::cout.flush();
+        while (!stopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        simulator.stop();
+    } catch (const std::exception& e) {
+        std::cerr << "korvane-sim: " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,111 @@
+#include "meter_simulator.h"
+
+#include "handlers.h"
+#include "platform/port_registry.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+namespace korvane::sim {
+
+MeterSimulator::MeterSimulator(SimulatorOptions options) : options_(std::move(options)) {
+    if (!options_.stateFile.empty() && std::filesystem::exists(options_.stateFile)) {
+        std::ifstream in(options_.stateFile);
+        nlohmann::json::parse(in).get_to(state_);
+    }
+    if (!options_.wireLogFile.empty()) log_.openFile(options_.wireLogFile);
+    pty_.setPacing(options_.pacing);
+    registerLinkCommands(table_, state_);
+    registerPlanCommands(table_, state_);
+    registerMeasurementCommands(table_, state_);
+    registerStoredFileCommands(table_, state_);
+    registerSettingsCommands(table_, state_);
+    registerScreenCommands(table_, state_);
+}
+
+MeterSimulator::~MeterSimulator() { stop(); }
+
+void MeterSimulator::start() {
+    if (running_) return;
+    if (options_.comNumber > 0) {
+        sondrel::PortRegistry registry(options_.portsFolder.empty()
+                                           ? sondrel::PortRegistry::defaultFolder()
+                                           : options_.portsFolder);
+        registry.link(options_.comNumber, pty_.devicePath());
+        portEntry_ = registry.entryPath(options_.comNumber);
+    }
+    running_ = true;
+    thread_ = std::thread([this] { run(); });
+}
+
+void MeterSimulator::stop() {
+    if (!running_.exchange(false)) return;
+    thread_.join();
+    if (!portEntry_.empty()) {
+        std::error_code ec;
+        std::filesystem::remove(portEntry_, ec);
+        portEntry_.clear();
+    }
+    saveState();
+}
+
+void MeterSimulator::saveState() {
+    if (options_.stateFile.empty()) return;
+    nlohmann::json j;
+    {
+        std::lock_guard lock(stateMutex_);
+        j = state_;
+    }
+    // Written beside and renamed, so an interrupted save keeps the old state.
+    const std::string temp = options_.stateFile + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::trunc);
+        out << j.dump(1) << '\n';
+        if (!out) return;
+    }
+    std::filesystem::rename(temp, options_.stateFile);
+}
+
+void MeterSimulator::run() {
+    while (running_) {
+        auto bytes = pty_.read(std::chrono::milliseconds(50));
+        if (bytes.empty()) continue;
+        reader_.feed(bytes);
+        while (auto frame = reader_.next()) handle(*frame);
+    }
+}
+
+void MeterSimulator::handle(const ReceivedFrame& frame) {
+    log_.record(Direction::ToMeter, frame.bytes, frame.checksumGood);
+    if (!frame.checksumGood) return; // the meter ignores a damaged frame
+    std::optional<sondrel::Bytes> reply;
+    std::optional<unsigned> newBaud;
+    {
+        std::lock_guard lock(stateMutex_);
+        if (const Handler* handler = table_.find(frame.command())) {
+            try {
+                reply = (*handler)(frame);
+            } catch (const std::exception& e) {
+                std::cerr << "korvane-sim: command " << std::hex << int(frame.command())
+                          << std::dec << " failed: " << e.what() << '\n';
+            }
+        }
+        newBaud = state_.link.pendingBaud;
+        state_.link.pendingBaud.reset();
+        if (newBaud) state_.link.baud = *newBaud;
+    }
+    if (reply) {
+        FaultAction action = faults_.apply(frame.command(), std::move(*reply));
+        if (action.delayMs) std::this_thread::sleep_for(std::chrono::milliseconds(action.delayMs));
+        if (action.closeLine) {
+            pty_.closeLine();
+        } else if (!action.reply.empty()) {
+            pty_.write(action.reply);
+            log_.record(Direction::FromMeter, action.reply);
+        }
+    }
+    if (newBaud) pty_.setBaud(*newBaud);
+}
+
+} // namespace korvane::sim

@@ -1,0 +1,8 @@
+#include "handlers.h"
+
+namespace korvane::sim {
+
+// Not built yet: the meter stays silent on these commands.
+void registerPlanCommands(CommandTable&, MeterState&) {}
+
+} // namespace korvane::sim
