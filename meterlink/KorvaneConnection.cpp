@@ -24,8 +24,7 @@ std::shared_ptr<SerialLink> threadSerialControl() {
     return control;
 }
 
-KorvaneConnection::KorvaneConnection()
-    : control_(threadSerialControl()), exchange_(*control_) {
+KorvaneConnection::KorvaneConnection() : control_(threadSerialControl()), exchange_(*control_) {
     control_->setInputMode(1);
     control_->setInBufferSize(SerialInBufferSize);
     control_->setInputLen(0);
@@ -37,7 +36,9 @@ KorvaneConnection::~KorvaneConnection() {
     --liveObjectCount;
 }
 
-long KorvaneConnection::liveObjects() { return liveObjectCount.load(); }
+long KorvaneConnection::liveObjects() {
+    return liveObjectCount.load();
+}
 
 HResult KorvaneConnection::QueryInterface(const Guid& iid, void** object) {
     if (!object) return E_Pointer;
@@ -50,7 +51,9 @@ HResult KorvaneConnection::QueryInterface(const Guid& iid, void** object) {
     return E_NoInterface;
 }
 
-std::uint32_t KorvaneConnection::AddRef() { return ++references_; }
+std::uint32_t KorvaneConnection::AddRef() {
+    return ++references_;
+}
 
 std::uint32_t KorvaneConnection::Release() {
     const std::uint32_t left = --references_;

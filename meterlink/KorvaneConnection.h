@@ -45,8 +45,7 @@ class KorvaneConnection final : public _KorvaneConnection {
     HResult CarryPlanNum(UserPlanNumber Plannum, Variant* result) override;
     HResult ReadChannel(UserPlanNumber Plannum, SafeArray<Channellist>* ChannelPlan,
                         ChannelHead* Head, Variant* result) override;
-    HResult ReadChannelDigi(UserPlanNumber Plannum, Variant* ChannelPlan,
-                            Variant* result) override;
+    HResult ReadChannelDigi(UserPlanNumber Plannum, Variant* ChannelPlan, Variant* result) override;
     HResult CarryChannelHead(ChannelHead* Head, Variant* result) override;
     HResult CarryChannel(Variant* ChannelPlan, UserPlanNumber Plannum, ChannelHead* Head,
                          Variant* result) override;
@@ -62,8 +61,7 @@ class KorvaneConnection final : public _KorvaneConnection {
                               Variant* adjust_videolevel, Variant* audiolevel,
                               Variant* peadk_audiolevel, Variant* adjust_audiolevel,
                               Variant* result) override;
-    HResult GetLevelByFrequence(const Variant& freq, Variant* levelvalue,
-                                Variant* result) override;
+    HResult GetLevelByFrequence(const Variant& freq, Variant* levelvalue, Variant* result) override;
     HResult ReadDigi(std::int16_t nowchan, float* power, float* powerpj, float* mer, float* ber,
                      std::int16_t* zhishu, std::int16_t* dishu, Variant* result) override;
     HResult ReadPowerDigi(std::int16_t nowchan, float* power, float* powerpj,
@@ -72,8 +70,7 @@ class KorvaneConnection final : public _KorvaneConnection {
     HResult SetupFreq(float freq, Variant* freqrev, std::int16_t* result) override;
     HResult ReadNowChannel(std::string* NowChannel, std::int16_t* result) override;
     HResult SetupNowChannel(std::string* NowChannel, std::int16_t* result) override;
-    HResult GetFreqOffset(const Variant& freq, Variant* FreqOffsetValue,
-                          Variant* result) override;
+    HResult GetFreqOffset(const Variant& freq, Variant* FreqOffsetValue, Variant* result) override;
 
     // Stored measurement files (stored_files.cpp)
     HResult DeleteFile(std::uint8_t* filenum, std::int16_t* result) override;

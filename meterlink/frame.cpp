@@ -24,7 +24,8 @@ Bytes buildFrame(std::span<const std::uint8_t> commandBuffer) {
     frame[0] = FrameStart0;
     frame[1] = FrameStart1;
     frame[2] = FrameStart2;
-    for (std::size_t k = 3; k + 1 < length; ++k) frame[k] = commandBuffer[k - 3];
+    for (std::size_t k = 3; k + 1 < length; ++k)
+        frame[k] = commandBuffer[k - 3];
     frame[length - 1] = frameChecksum(std::span(frame).first(length - 1));
     return frame;
 }
@@ -40,8 +41,8 @@ Bytes commandBuffer(std::uint8_t command, std::span<const std::uint8_t> paramete
 
 static void requireBytes(const Bytes& bytes, std::size_t pos, std::size_t count) {
     if (pos + count > bytes.size())
-        throw ReplyTooShort("reply of " + std::to_string(bytes.size()) +
-                            " bytes has no byte " + std::to_string(pos + count - 1));
+        throw ReplyTooShort("reply of " + std::to_string(bytes.size()) + " bytes has no byte " +
+                            std::to_string(pos + count - 1));
 }
 
 std::uint8_t Reply::byte(std::size_t pos) const {

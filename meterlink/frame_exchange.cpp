@@ -50,8 +50,7 @@ FrameExchange::ExchangeWithRetry(std::uint8_t n, std::span<const std::uint8_t> c
                 return std::nullopt;
             }
             Bytes received = link_.input();
-            const unsigned sum =
-                std::accumulate(received.begin(), received.begin() + (n - 1), 0u);
+            const unsigned sum = std::accumulate(received.begin(), received.begin() + (n - 1), 0u);
             const unsigned complement = 256 - sum % 256; // 1..256
             const unsigned last = received[n - 1];
             // The last attempt takes only the true checksum; earlier ones also

@@ -95,8 +95,7 @@ class _KorvaneConnection : public IDispatchLike {
     virtual HResult ReadFileHeadDigi(std::uint8_t* FileIndexNum, FileHead* FileHead,
                                      std::int16_t* result) = 0;
     virtual HResult UserNameTransmmission(UserPlanNumber Plannum,
-                                          SafeArray<Channellist>* ChannelPlan,
-                                          Variant* result) = 0;
+                                          SafeArray<Channellist>* ChannelPlan, Variant* result) = 0;
     virtual HResult SLMType(std::string* result) = 0;
     virtual HResult ReadDigi(std::int16_t nowchan, float* power, float* powerpj, float* mer,
                              float* ber, std::int16_t* zhishu, std::int16_t* dishu,
@@ -107,8 +106,8 @@ class _KorvaneConnection : public IDispatchLike {
     virtual HResult put_PortState(VariantBool value) = 0;
     virtual HResult ReadFileContent(SafeArray<std::uint8_t>* FileContent, std::uint8_t* filenum,
                                     std::int16_t* result) = 0;
-    virtual HResult ReadFileContentDigi(SafeArray<std::uint8_t>* FileContent,
-                                        std::uint8_t* filenum, std::int16_t* result) = 0;
+    virtual HResult ReadFileContentDigi(SafeArray<std::uint8_t>* FileContent, std::uint8_t* filenum,
+                                        std::int16_t* result) = 0;
     virtual HResult askwendb(std::int16_t* WenDB, std::int16_t* result) = 0;
     virtual HResult ReadFileCount(std::uint8_t* FileCount, std::int16_t* result) = 0;
     virtual HResult ReadFileCountDigi(std::uint8_t* FileCount, std::int16_t* result) = 0;
@@ -117,8 +116,7 @@ class _KorvaneConnection : public IDispatchLike {
     virtual HResult ReadPlanNum(UserPlanNumber* NowChannel, std::int16_t* result) = 0;
     virtual HResult SetupNowChannel(std::string* NowChannel, std::int16_t* result) = 0;
     virtual HResult ReadSLMScreen(SafeArray<std::uint8_t>* SLMScreen, std::int16_t* result) = 0;
-    virtual HResult ReadSLMScreenBig(SafeArray<std::uint8_t>* SLMScreen,
-                                     std::int16_t* result) = 0;
+    virtual HResult ReadSLMScreenBig(SafeArray<std::uint8_t>* SLMScreen, std::int16_t* result) = 0;
     virtual HResult SetupLevelUnit(std::string* LevelUnit, std::int16_t* result) = 0;
     virtual HResult ReadTemperatureUnit(std::string* TemperatureUnit, std::int16_t* result) = 0;
     virtual HResult SetupTemperatureUnit(std::string* TemperatureUnit, std::int16_t* result) = 0;

@@ -11,7 +11,10 @@ HResult KorvaneConnection::GetCN(const Variant& freq, Variant* cnvalue, Variant*
     return S_Ok;
 }
 
-HResult KorvaneConnection::GetlevelByChannel(const Variant& chnum, Variant* videolevel, Variant* peak_videolevel, Variant* adjust_videolevel, Variant* audiolevel, Variant* peadk_audiolevel, Variant* adjust_audiolevel, Variant* result) {
+HResult KorvaneConnection::GetlevelByChannel(const Variant& chnum, Variant* videolevel,
+                                             Variant* peak_videolevel, Variant* adjust_videolevel,
+                                             Variant* audiolevel, Variant* peadk_audiolevel,
+                                             Variant* adjust_audiolevel, Variant* result) {
     (void)chnum;
     (void)videolevel;
     (void)peak_videolevel;
@@ -23,14 +26,17 @@ HResult KorvaneConnection::GetlevelByChannel(const Variant& chnum, Variant* vide
     return S_Ok;
 }
 
-HResult KorvaneConnection::GetLevelByFrequence(const Variant& freq, Variant* levelvalue, Variant* result) {
+HResult KorvaneConnection::GetLevelByFrequence(const Variant& freq, Variant* levelvalue,
+                                               Variant* result) {
     (void)freq;
     (void)levelvalue;
     *result = Variant::i2(0);
     return S_Ok;
 }
 
-HResult KorvaneConnection::ReadDigi(std::int16_t nowchan, float* power, float* powerpj, float* mer, float* ber, std::int16_t* zhishu, std::int16_t* dishu, Variant* result) {
+HResult KorvaneConnection::ReadDigi(std::int16_t nowchan, float* power, float* powerpj, float* mer,
+                                    float* ber, std::int16_t* zhishu, std::int16_t* dishu,
+                                    Variant* result) {
     (void)nowchan;
     (void)power;
     (void)powerpj;
@@ -42,7 +48,8 @@ HResult KorvaneConnection::ReadDigi(std::int16_t nowchan, float* power, float* p
     return S_Ok;
 }
 
-HResult KorvaneConnection::ReadPowerDigi(std::int16_t nowchan, float* power, float* powerpj, Variant* result) {
+HResult KorvaneConnection::ReadPowerDigi(std::int16_t nowchan, float* power, float* powerpj,
+                                         Variant* result) {
     (void)nowchan;
     (void)power;
     (void)powerpj;
@@ -75,7 +82,8 @@ HResult KorvaneConnection::SetupNowChannel(std::string* NowChannel, std::int16_t
     return S_Ok;
 }
 
-HResult KorvaneConnection::GetFreqOffset(const Variant& freq, Variant* FreqOffsetValue, Variant* result) {
+HResult KorvaneConnection::GetFreqOffset(const Variant& freq, Variant* FreqOffsetValue,
+                                         Variant* result) {
     (void)freq;
     (void)FreqOffsetValue;
     *result = Variant::i2(0);

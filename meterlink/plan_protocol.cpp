@@ -10,7 +10,8 @@ HResult KorvaneConnection::CarryPlanNum(UserPlanNumber Plannum, Variant* result)
     return S_Ok;
 }
 
-HResult KorvaneConnection::ReadChannel(UserPlanNumber Plannum, SafeArray<Channellist>* ChannelPlan, ChannelHead* Head, Variant* result) {
+HResult KorvaneConnection::ReadChannel(UserPlanNumber Plannum, SafeArray<Channellist>* ChannelPlan,
+                                       ChannelHead* Head, Variant* result) {
     (void)Plannum;
     (void)ChannelPlan;
     (void)Head;
@@ -18,7 +19,8 @@ HResult KorvaneConnection::ReadChannel(UserPlanNumber Plannum, SafeArray<Channel
     return S_Ok;
 }
 
-HResult KorvaneConnection::ReadChannelDigi(UserPlanNumber Plannum, Variant* ChannelPlan, Variant* result) {
+HResult KorvaneConnection::ReadChannelDigi(UserPlanNumber Plannum, Variant* ChannelPlan,
+                                           Variant* result) {
     (void)Plannum;
     (void)ChannelPlan;
     *result = Variant::i2(0);
@@ -31,7 +33,8 @@ HResult KorvaneConnection::CarryChannelHead(ChannelHead* Head, Variant* result) 
     return S_Ok;
 }
 
-HResult KorvaneConnection::CarryChannel(Variant* ChannelPlan, UserPlanNumber Plannum, ChannelHead* Head, Variant* result) {
+HResult KorvaneConnection::CarryChannel(Variant* ChannelPlan, UserPlanNumber Plannum,
+                                        ChannelHead* Head, Variant* result) {
     (void)ChannelPlan;
     (void)Plannum;
     (void)Head;
@@ -39,14 +42,17 @@ HResult KorvaneConnection::CarryChannel(Variant* ChannelPlan, UserPlanNumber Pla
     return S_Ok;
 }
 
-HResult KorvaneConnection::CarryChannelDigi(Variant* ChannelPlan, UserPlanNumber Plannum, Variant* result) {
+HResult KorvaneConnection::CarryChannelDigi(Variant* ChannelPlan, UserPlanNumber Plannum,
+                                            Variant* result) {
     (void)ChannelPlan;
     (void)Plannum;
     *result = Variant::i2(0);
     return S_Ok;
 }
 
-HResult KorvaneConnection::UserNameTransmmission(UserPlanNumber Plannum, SafeArray<Channellist>* ChannelPlan, Variant* result) {
+HResult KorvaneConnection::UserNameTransmmission(UserPlanNumber Plannum,
+                                                 SafeArray<Channellist>* ChannelPlan,
+                                                 Variant* result) {
     (void)Plannum;
     (void)ChannelPlan;
     *result = Variant::i2(0);

@@ -10,7 +10,8 @@ HResult KorvaneConnection::ReadSLMScreen(SafeArray<std::uint8_t>* SLMScreen, std
     return S_Ok;
 }
 
-HResult KorvaneConnection::ReadSLMScreenBig(SafeArray<std::uint8_t>* SLMScreen, std::int16_t* result) {
+HResult KorvaneConnection::ReadSLMScreenBig(SafeArray<std::uint8_t>* SLMScreen,
+                                            std::int16_t* result) {
     (void)SLMScreen;
     *result = 0;
     return S_Ok;

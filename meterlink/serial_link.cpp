@@ -24,12 +24,23 @@ LineSettings parseLineSettings(const std::string& text) {
         throw std::invalid_argument("line settings are not numbers: " + text);
     }
     switch (parity.empty() ? '?' : std::tolower(static_cast<unsigned char>(parity[0]))) {
-    case 'n': s.parity = Parity::None; break;
-    case 'o': s.parity = Parity::Odd; break;
-    case 'e': s.parity = Parity::Even; break;
-    case 'm': s.parity = Parity::Mark; break;
-    case 's': s.parity = Parity::Space; break;
-    default: throw std::invalid_argument("unknown parity in line settings: " + text);
+    case 'n':
+        s.parity = Parity::None;
+        break;
+    case 'o':
+        s.parity = Parity::Odd;
+        break;
+    case 'e':
+        s.parity = Parity::Even;
+        break;
+    case 'm':
+        s.parity = Parity::Mark;
+        break;
+    case 's':
+        s.parity = Parity::Space;
+        break;
+    default:
+        throw std::invalid_argument("unknown parity in line settings: " + text);
     }
     if (s.baud == 0 || s.dataBits < 5 || s.dataBits > 8 || (s.stopBits != 1 && s.stopBits != 2))
         throw std::invalid_argument("line settings out of range: " + text);
@@ -62,7 +73,8 @@ void SerialLink::pump() {
     if (!device_->isOpen()) return;
     std::array<std::uint8_t, 512> chunk{};
     while (std::size_t n = device_->readAvailable(chunk)) {
-        const std::size_t room = inBufferSize_ > buffer_.size() ? inBufferSize_ - buffer_.size() : 0;
+        const std::size_t room =
+            inBufferSize_ > buffer_.size() ? inBufferSize_ - buffer_.size() : 0;
         buffer_.insert(buffer_.end(), chunk.begin(), chunk.begin() + std::min(n, room));
     }
 }

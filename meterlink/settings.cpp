@@ -33,7 +33,8 @@ HResult KorvaneConnection::ReadTemperatureUnit(std::string* TemperatureUnit, std
     return S_Ok;
 }
 
-HResult KorvaneConnection::SetupTemperatureUnit(std::string* TemperatureUnit, std::int16_t* result) {
+HResult KorvaneConnection::SetupTemperatureUnit(std::string* TemperatureUnit,
+                                                std::int16_t* result) {
     (void)TemperatureUnit;
     *result = 0;
     return S_Ok;

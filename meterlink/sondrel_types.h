@@ -26,7 +26,9 @@ inline constexpr HResult DispEParamNotOptional = static_cast<HResult>(0x8002000F
 inline constexpr HResult DispEException = static_cast<HResult>(0x80020009u);
 inline constexpr HResult DispEOverflow = static_cast<HResult>(0x8002000Au);
 
-inline bool failed(HResult hr) { return hr < 0; }
+inline bool failed(HResult hr) {
+    return hr < 0;
+}
 
 // Automation boolean: -1 true, 0 false.
 using VariantBool = std::int16_t;

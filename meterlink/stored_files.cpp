@@ -10,28 +10,32 @@ HResult KorvaneConnection::DeleteFile(std::uint8_t* filenum, std::int16_t* resul
     return S_Ok;
 }
 
-HResult KorvaneConnection::ReadFileHead(std::uint8_t* FileIndexNum, FileHead* FileHead, std::int16_t* result) {
+HResult KorvaneConnection::ReadFileHead(std::uint8_t* FileIndexNum, FileHead* FileHead,
+                                        std::int16_t* result) {
     (void)FileIndexNum;
     (void)FileHead;
     *result = 0;
     return S_Ok;
 }
 
-HResult KorvaneConnection::ReadFileHeadDigi(std::uint8_t* FileIndexNum, FileHead* FileHead, std::int16_t* result) {
+HResult KorvaneConnection::ReadFileHeadDigi(std::uint8_t* FileIndexNum, FileHead* FileHead,
+                                            std::int16_t* result) {
     (void)FileIndexNum;
     (void)FileHead;
     *result = 0;
     return S_Ok;
 }
 
-HResult KorvaneConnection::ReadFileContent(SafeArray<std::uint8_t>* FileContent, std::uint8_t* filenum, std::int16_t* result) {
+HResult KorvaneConnection::ReadFileContent(SafeArray<std::uint8_t>* FileContent,
+                                           std::uint8_t* filenum, std::int16_t* result) {
     (void)FileContent;
     (void)filenum;
     *result = 0;
     return S_Ok;
 }
 
-HResult KorvaneConnection::ReadFileContentDigi(SafeArray<std::uint8_t>* FileContent, std::uint8_t* filenum, std::int16_t* result) {
+HResult KorvaneConnection::ReadFileContentDigi(SafeArray<std::uint8_t>* FileContent,
+                                               std::uint8_t* filenum, std::int16_t* result) {
     (void)FileContent;
     (void)filenum;
     *result = 0;

@@ -44,6 +44,8 @@ std::optional<double> Variant::toNumber() const {
     }
 }
 
-bool operator==(const Variant& a, const Variant& b) { return a.storage_ == b.storage_; }
+bool operator==(const Variant& a, const Variant& b) {
+    return a.storage_ == b.storage_;
+}
 
 } // namespace sondrel

@@ -17,15 +17,15 @@ using VariantArray = SafeArray<Variant>;
 enum class VarType {
     Empty,
     Null,
-    I2,     // 16-bit integer
-    I4,     // 32-bit integer (enumerations)
-    UI1,    // byte
-    R4,     // single
-    R8,     // double
-    Bstr,   // string
-    Bool,   // 16-bit boolean
-    Date,   // automation date
-    Bytes,  // array of bytes
+    I2,    // 16-bit integer
+    I4,    // 32-bit integer (enumerations)
+    UI1,   // byte
+    R4,    // single
+    R8,    // double
+    Bstr,  // string
+    Bool,  // 16-bit boolean
+    Date,  // automation date
+    Bytes, // array of bytes
     Channels,
     ChannelsDigi,
     Variants, // array of variants
@@ -104,11 +104,10 @@ class Variant {
             return *x.array == *y.array;
         }
     };
-    using Storage =
-        std::variant<std::monostate, NullTag, std::int16_t, std::int32_t, std::uint8_t, float,
-                     double, std::string, BoolValue, ComDate, SafeArray<std::uint8_t>,
-                     SafeArray<Channellist>, SafeArray<ChannellistDigi>, VariantsBox,
-                     ChannelHead, FileHead>;
+    using Storage = std::variant<std::monostate, NullTag, std::int16_t, std::int32_t, std::uint8_t,
+                                 float, double, std::string, BoolValue, ComDate,
+                                 SafeArray<std::uint8_t>, SafeArray<Channellist>,
+                                 SafeArray<ChannellistDigi>, VariantsBox, ChannelHead, FileHead>;
     explicit Variant(Storage s) : storage_(std::move(s)) {}
     Storage storage_;
 };

@@ -9,7 +9,9 @@ struct InstalledHook {
 thread_local InstalledHook installed;
 } // namespace
 
-void setYieldHook(YieldHook hook, void* context) { installed = {hook, context}; }
+void setYieldHook(YieldHook hook, void* context) {
+    installed = {hook, context};
+}
 
 void yieldToCaller() {
     if (installed.hook) installed.hook(installed.context);
@@ -17,7 +19,7 @@ void yieldToCaller() {
 
 } // namespace sondrel
 
-extern "C" __attribute__((visibility("default"))) void
-SondrelSetYieldHook(sondrel::YieldHook hook, void* context) {
+extern "C" __attribute__((visibility("default"))) void SondrelSetYieldHook(sondrel::YieldHook hook,
+                                                                           void* context) {
     sondrel::setYieldHook(hook, context);
 }

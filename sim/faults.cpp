@@ -32,10 +32,10 @@ FaultRule parseFaultRule(const std::string& text) {
         rule.command = static_cast<std::uint8_t>(c);
     }
     static const std::map<std::string, std::pair<FaultKind, bool>> kinds = {
-        {"noreply", {FaultKind::NoReply, false}}, {"truncate", {FaultKind::Truncate, true}},
+        {"noreply", {FaultKind::NoReply, false}},    {"truncate", {FaultKind::Truncate, true}},
         {"badsum", {FaultKind::BadChecksum, false}}, {"plainsum", {FaultKind::PlainSum, false}},
-        {"extra", {FaultKind::Extra, true}},      {"garbage", {FaultKind::Garbage, true}},
-        {"delay", {FaultKind::Delay, true}},      {"close", {FaultKind::Close, false}},
+        {"extra", {FaultKind::Extra, true}},         {"garbage", {FaultKind::Garbage, true}},
+        {"delay", {FaultKind::Delay, true}},         {"close", {FaultKind::Close, false}},
     };
     std::istringstream parts(text.substr(colon + 1));
     std::string part;

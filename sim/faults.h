@@ -41,7 +41,7 @@ FaultRule parseFaultRule(const std::string& text);
 
 // What to do with one reply.
 struct FaultAction {
-    sondrel::Bytes reply;          // possibly altered; empty: send nothing
+    sondrel::Bytes reply; // possibly altered; empty: send nothing
     unsigned delayMs = 0;
     bool closeLine = false;
 };

@@ -25,7 +25,8 @@ std::optional<ReceivedFrame> FrameReader::next() {
         }
         if (pending_.size() < length) return std::nullopt;
         ReceivedFrame frame;
-        frame.bytes.assign(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(length));
+        frame.bytes.assign(pending_.begin(),
+                           pending_.begin() + static_cast<std::ptrdiff_t>(length));
         frame.checksumGood = checksumMatches(frame.bytes);
         pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(length));
         return frame;

@@ -13,7 +13,7 @@
 namespace korvane::sim {
 
 struct ReceivedFrame {
-    sondrel::Bytes bytes;    // the whole frame
+    sondrel::Bytes bytes; // the whole frame
     bool checksumGood = false;
     std::uint8_t command() const { return bytes.at(4); }
     // Parameters: bytes 5 .. L-2.

@@ -9,7 +9,9 @@
 
 namespace {
 volatile std::sig_atomic_t stopRequested = 0;
-void onSignal(int) { stopRequested = 1; }
+void onSignal(int) {
+    stopRequested = 1;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -19,8 +21,9 @@ int main(int argc, char** argv) {
     std::vector<std::string> faults;
     app.add_option("--com", options.comNumber, "register the line as port COMn (1-16)")
         ->check(CLI::Range(1, 16));
-    app.add_option("--ports", options.portsFolder, "ports folder (default: $SONDREL_PORTS or "
-                                                   "~/.config/sondrel/ports)");
+    app.add_option("--ports", options.portsFolder,
+                   "ports folder (default: $SONDREL_PORTS or "
+                   "~/.config/sondrel/ports)");
     app.add_option("--state", options.stateFile, "keep the meter's memory in this file");
     app.add_option("--wire-log", options.wireLogFile, "append every frame, in hex, to this file");
     app.add_option("--fault", faults,
@@ -31,7 +34,8 @@ int main(int argc, char** argv) {
 
     try {
         MeterSimulator simulator(options);
-        for (const auto& f : faults) simulator.faults().add(parseFaultRule(f));
+        for (const auto& f : faults)
+            simulator.faults().add(parseFaultRule(f));
         std::signal(SIGINT, onSignal);
         std::signal(SIGTERM, onSignal);
         simulator.start();
@@ -39,7 +43,8 @@ int main(int argc, char** argv) {
         if (!simulator.portEntry().empty())
             std::cout << "port COM" << options.comNumber << " " << simulator.portEntry() << '\n';
         std::cout.flush();
-        while (!stopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        while (!stopRequested)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
         simulator.stop();
     } catch (const std::exception& e) {
         std::cerr << "korvane-sim: " << e.what() << '\n';

@@ -24,7 +24,9 @@ MeterSimulator::MeterSimulator(SimulatorOptions options) : options_(std::move(op
     registerScreenCommands(table_, state_);
 }
 
-MeterSimulator::~MeterSimulator() { stop(); }
+MeterSimulator::~MeterSimulator() {
+    stop();
+}
 
 void MeterSimulator::start() {
     if (running_) return;
@@ -50,6 +52,11 @@ void MeterSimulator::stop() {
     saveState();
 }
 
+void MeterSimulator::setHandler(std::uint8_t command, Handler handler) {
+    std::lock_guard lock(stateMutex_);
+    table_.on(command, std::move(handler));
+}
+
 void MeterSimulator::saveState() {
     if (options_.stateFile.empty()) return;
     nlohmann::json j;
@@ -72,7 +79,8 @@ void MeterSimulator::run() {
         auto bytes = pty_.read(std::chrono::milliseconds(50));
         if (bytes.empty()) continue;
         reader_.feed(bytes);
-        while (auto frame = reader_.next()) handle(*frame);
+        while (auto frame = reader_.next())
+            handle(*frame);
     }
 }
 
@@ -87,8 +95,8 @@ void MeterSimulator::handle(const ReceivedFrame& frame) {
             try {
                 reply = (*handler)(frame);
             } catch (const std::exception& e) {
-                std::cerr << "korvane-sim: command " << std::hex << int(frame.command())
-                          << std::dec << " failed: " << e.what() << '\n';
+                std::cerr << "korvane-sim: command " << std::hex << int(frame.command()) << std::dec
+                          << " failed: " << e.what() << '\n';
             }
         }
         newBaud = state_.link.pendingBaud;

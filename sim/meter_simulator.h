@@ -19,11 +19,11 @@
 namespace korvane::sim {
 
 struct SimulatorOptions {
-    int comNumber = 0;          // register the line as COMn in the ports folder (0: do not)
-    std::string portsFolder;    // empty: the default ports folder
-    std::string stateFile;      // load from and save to this file (empty: demo state, not saved)
-    std::string wireLogFile;    // also append the wire log to this file
-    bool pacing = false;        // send replies at line speed
+    int comNumber = 0;       // register the line as COMn in the ports folder (0: do not)
+    std::string portsFolder; // empty: the default ports folder
+    std::string stateFile;   // load from and save to this file (empty: demo state, not saved)
+    std::string wireLogFile; // also append the wire log to this file
+    bool pacing = false;     // send replies at line speed
 };
 
 class MeterSimulator {
@@ -41,6 +41,8 @@ class MeterSimulator {
     const std::string& portEntry() const { return portEntry_; }
 
     WireLog& wireLog() { return log_; }
+    // Replaces the answer to one command (tests craft replies the model would not give).
+    void setHandler(std::uint8_t command, Handler handler);
     FaultPlan& faults() { return faults_; }
 
     // Runs f on the meter's state under the simulator's lock.

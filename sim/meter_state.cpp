@@ -4,8 +4,11 @@ namespace korvane::sim {
 
 // The line speed is not kept: a meter starts at 9600 baud after power-up.
 void to_json(nlohmann::json& j, const MeterState& s) {
-    j = nlohmann::json{{"plans", s.plans},   {"signal", s.signal},     {"files", s.files},
-                       {"settings", s.settings}, {"screen", s.screen}};
+    j = nlohmann::json{{"plans", s.plans},
+                       {"signal", s.signal},
+                       {"files", s.files},
+                       {"settings", s.settings},
+                       {"screen", s.screen}};
 }
 
 void from_json(const nlohmann::json& j, MeterState& s) {

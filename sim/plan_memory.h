@@ -7,7 +7,9 @@ namespace korvane::sim {
 
 struct PlanMemory {};
 
-inline void to_json(nlohmann::json& j, const PlanMemory&) { j = nlohmann::json::object(); }
+inline void to_json(nlohmann::json& j, const PlanMemory&) {
+    j = nlohmann::json::object();
+}
 inline void from_json(const nlohmann::json&, PlanMemory&) {}
 
 } // namespace korvane::sim

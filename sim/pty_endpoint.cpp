@@ -12,9 +12,13 @@
 
 namespace korvane::sim {
 
-PtyEndpoint::PtyEndpoint() { openPair(); }
+PtyEndpoint::PtyEndpoint() {
+    openPair();
+}
 
-PtyEndpoint::~PtyEndpoint() { closeLine(); }
+PtyEndpoint::~PtyEndpoint() {
+    closeLine();
+}
 
 void PtyEndpoint::openPair() {
     char name[256] = {};

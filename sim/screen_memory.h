@@ -7,7 +7,9 @@ namespace korvane::sim {
 
 struct ScreenMemory {};
 
-inline void to_json(nlohmann::json& j, const ScreenMemory&) { j = nlohmann::json::object(); }
+inline void to_json(nlohmann::json& j, const ScreenMemory&) {
+    j = nlohmann::json::object();
+}
 inline void from_json(const nlohmann::json&, ScreenMemory&) {}
 
 } // namespace korvane::sim

@@ -7,7 +7,9 @@ namespace korvane::sim {
 
 struct SettingsMemory {};
 
-inline void to_json(nlohmann::json& j, const SettingsMemory&) { j = nlohmann::json::object(); }
+inline void to_json(nlohmann::json& j, const SettingsMemory&) {
+    j = nlohmann::json::object();
+}
 inline void from_json(const nlohmann::json&, SettingsMemory&) {}
 
 } // namespace korvane::sim

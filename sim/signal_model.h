@@ -7,7 +7,9 @@ namespace korvane::sim {
 
 struct SignalModel {};
 
-inline void to_json(nlohmann::json& j, const SignalModel&) { j = nlohmann::json::object(); }
+inline void to_json(nlohmann::json& j, const SignalModel&) {
+    j = nlohmann::json::object();
+}
 inline void from_json(const nlohmann::json&, SignalModel&) {}
 
 } // namespace korvane::sim

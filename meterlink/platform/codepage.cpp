@@ -47,7 +47,9 @@ std::optional<std::string> convert(const std::string& to, const std::string& fro
 
 CodePage::CodePage(std::string name) : name_(std::move(name)) {}
 
-CodePage CodePage::system() { return CodePage(ansiCodePageOf(systemDefaultLanguageId())); }
+CodePage CodePage::system() {
+    return CodePage(ansiCodePageOf(systemDefaultLanguageId()));
+}
 
 std::optional<std::string> CodePage::encode(const std::string& utf8) const {
     return convert(name_, "UTF-8", utf8, false);

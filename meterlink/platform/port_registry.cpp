@@ -78,7 +78,8 @@ std::vector<PortEntry> PortRegistry::list() const {
     int next = FirstPortNumber;
     for (const auto& device : discoverSystemSerialDevices()) {
         if (!named.insert(canonicalOrSelf(device)).second) continue;
-        while (next <= LastPortNumber && taken.count(next)) ++next;
+        while (next <= LastPortNumber && taken.count(next))
+            ++next;
         if (next > LastPortNumber) break;
         ports.push_back({next, device, false});
         taken.insert(next);
@@ -116,7 +117,8 @@ std::vector<std::string> discoverSystemSerialDevices() {
         if (seen.insert(canonicalOrSelf(path)).second) devices.push_back(path);
     };
     // Stable names first: ttyUSB numbers change between plug-ins, by-id names do not.
-    for (const auto& p : sortedEntries("/dev/serial/by-id", "")) add(p);
+    for (const auto& p : sortedEntries("/dev/serial/by-id", ""))
+        add(p);
     auto usb = sortedEntries("/dev", "ttyUSB");
     auto acm = sortedEntries("/dev", "ttyACM");
     auto byNumber = [](const std::string& a, const std::string& b) {
@@ -124,8 +126,10 @@ std::vector<std::string> discoverSystemSerialDevices() {
     };
     std::sort(usb.begin(), usb.end(), byNumber);
     std::sort(acm.begin(), acm.end(), byNumber);
-    for (const auto& p : usb) add(p);
-    for (const auto& p : acm) add(p);
+    for (const auto& p : usb)
+        add(p);
+    for (const auto& p : acm)
+        add(p);
     auto uarts = sortedEntries("/dev", "ttyS");
     std::sort(uarts.begin(), uarts.end(), byNumber);
     for (const auto& p : uarts)

@@ -20,7 +20,7 @@ inline constexpr int LastPortNumber = 16;
 
 struct PortEntry {
     int number = 0;
-    std::string device;  // path to open
+    std::string device;      // path to open
     bool fromFolder = false; // named by an entry of the ports folder
 };
 

@@ -16,7 +16,9 @@
 namespace sondrel {
 namespace {
 
-std::string errnoText(const std::string& what) { return what + ": " + std::strerror(errno); }
+std::string errnoText(const std::string& what) {
+    return what + ": " + std::strerror(errno);
+}
 
 class PosixSerialDevice final : public SerialDevice {
   public:
@@ -56,7 +58,8 @@ class PosixSerialDevice final : public SerialDevice {
     void applySettings(const LineSettings& s) override {
         requireOpen();
         struct termios2 tio {};
-        if (::ioctl(fd_, TCGETS2, &tio) != 0) throw SerialError(errnoText("cannot read line settings"));
+        if (::ioctl(fd_, TCGETS2, &tio) != 0)
+            throw SerialError(errnoText("cannot read line settings"));
         // Raw mode, as cfmakeraw does.
         tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON);
         tio.c_oflag &= ~OPOST;
@@ -64,17 +67,34 @@ class PosixSerialDevice final : public SerialDevice {
         tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CBAUD | (CBAUD << IBSHIFT));
         tio.c_cflag |= CREAD | CLOCAL;
         switch (s.dataBits) {
-        case 5: tio.c_cflag |= CS5; break;
-        case 6: tio.c_cflag |= CS6; break;
-        case 7: tio.c_cflag |= CS7; break;
-        default: tio.c_cflag |= CS8; break;
+        case 5:
+            tio.c_cflag |= CS5;
+            break;
+        case 6:
+            tio.c_cflag |= CS6;
+            break;
+        case 7:
+            tio.c_cflag |= CS7;
+            break;
+        default:
+            tio.c_cflag |= CS8;
+            break;
         }
         switch (s.parity) {
-        case Parity::None: break;
-        case Parity::Odd: tio.c_cflag |= PARENB | PARODD; break;
-        case Parity::Even: tio.c_cflag |= PARENB; break;
-        case Parity::Mark: tio.c_cflag |= PARENB | PARODD | CMSPAR; break;
-        case Parity::Space: tio.c_cflag |= PARENB | CMSPAR; break;
+        case Parity::None:
+            break;
+        case Parity::Odd:
+            tio.c_cflag |= PARENB | PARODD;
+            break;
+        case Parity::Even:
+            tio.c_cflag |= PARENB;
+            break;
+        case Parity::Mark:
+            tio.c_cflag |= PARENB | PARODD | CMSPAR;
+            break;
+        case Parity::Space:
+            tio.c_cflag |= PARENB | CMSPAR;
+            break;
         }
         if (s.stopBits == 2) tio.c_cflag |= CSTOPB;
         // Any rate, standard or not, through BOTHER.
