@@ -8,10 +8,14 @@ namespace plandex {
 namespace {
 
 std::vector<PlanFileFooterLine> englishFooter() {
-    return {{"1st Favorite CH  ID*", "1"}, {"2nd Favorite CH  ID*", "2"},
-            {"3rd Favorite CH ID*", "0"},  {"4th Favorite CH  ID*", "0"},
-            {"5th Favorite CH  ID*", "0"}, {"6th Favorite CH  ID*", "0"},
-            {"Unit*", "dBuV"},             {"*Span", "8"}};
+    return {{"1st Favorite CH  ID*", "1"},
+            {"2nd Favorite CH  ID*", "2"},
+            {"3rd Favorite CH ID*", "0"},
+            {"4th Favorite CH  ID*", "0"},
+            {"5th Favorite CH  ID*", "0"},
+            {"6th Favorite CH  ID*", "0"},
+            {"Unit*", "dBuV"},
+            {"*Span", "8"}};
 }
 
 TEST(PlanFileFormat, WritesTheDocumentedLayout) {
@@ -43,8 +47,7 @@ TEST(PlanFileFormat, ReadsBackWhatItWrites) {
     EXPECT_EQ(content->rows[1].type, "DIGI");
     EXPECT_FLOAT_EQ(content->rows[1].freq, 471.3f);
     EXPECT_DOUBLE_EQ(content->rows[1].audio1, 7.999);
-    EXPECT_EQ(content->footerValues,
-              QStringList({"1", "2", "0", "0", "0", "0", "dBuV", "8"}));
+    EXPECT_EQ(content->footerValues, QStringList({"1", "2", "0", "0", "0", "0", "dBuV", "8"}));
 }
 
 TEST(PlanFileFormat, LineWithoutLastTabRepeatsItsLastValue) {

@@ -1,0 +1,103 @@
+#include "plan_file_format.h"
+
+#include "validation_numbers.h"
+
+#include <cmath>
+#include <limits>
+
+namespace plandex {
+namespace {
+
+const QString lineEnd = QStringLiteral("\r\n");
+const QChar tab = u'\t';
+const QString columnHeader = QStringLiteral("ID\tCHName\tTYPE\tFREQ\tAUDIO\t");
+
+// Lines ended by CR LF, LF or CR; a last line without an end counts, an end
+// at the very end of the text does not start another line.
+QStringList splitLines(const QString& text) {
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\r' && text[i] != u'\n') continue;
+        lines << text.mid(start, i - start);
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines << text.mid(start);
+    return lines;
+}
+
+// Takes the next value off the front of a channel line: the text before the
+// first TAB, or the whole rest when no TAB is left (the rest then stays, so a
+// line without its last TAB repeats its last value). A value in double quotes
+// loses its first and last character.
+std::optional<QString> takeToken(QString& rest) {
+    const qsizetype tabAt = rest.indexOf(tab);
+    QString token = tabAt < 0 ? rest : rest.left(tabAt);
+    if (tabAt >= 0) rest.remove(0, tabAt + 1);
+    if (token.startsWith(u'"')) {
+        if (token.size() < 2) return std::nullopt;
+        token = token.mid(1, token.size() - 2);
+    }
+    return token;
+}
+
+std::optional<int> toId(const QString& token) {
+    const auto value = wholeTextNumber(token);
+    if (!value || std::fabs(*value) > std::numeric_limits<int>::max()) return std::nullopt;
+    return static_cast<int>(std::nearbyint(*value)); // halves to even, like the store
+}
+
+std::optional<PlanFileRow> parseChannelLine(QString rest) {
+    const auto id = takeToken(rest);
+    const auto name = takeToken(rest);
+    const auto type = takeToken(rest);
+    const auto freq = takeToken(rest);
+    const auto audio1 = takeToken(rest);
+    if (!id || !name || !type || !freq || !audio1) return std::nullopt;
+    const auto idValue = toId(*id);
+    const auto freqValue = wholeTextNumber(*freq);
+    const auto audio1Value = wholeTextNumber(*audio1);
+    if (!idValue || !freqValue || !audio1Value) return std::nullopt;
+    return PlanFileRow{*idValue, *name, *type, *freqValue, *audio1Value};
+}
+
+} // namespace
+
+QString formatPlanText(const QString& title, const std::vector<PlanFileRow>& rows,
+                       const std::vector<PlanFileFooterLine>& footer) {
+    QString text = title + lineEnd + columnHeader + lineEnd;
+    for (const PlanFileRow& row : rows) {
+        for (const QString& value : {QString::number(row.id), row.name, row.type,
+                                     shortestDecimal(row.freq), shortestDecimal(row.audio1)})
+            text += value + tab;
+        text += lineEnd;
+    }
+    for (const PlanFileFooterLine& line : footer)
+        text += line.label + tab + line.value + lineEnd;
+    return text;
+}
+
+std::optional<PlanFileContent> parsePlanText(const QString& text) {
+    const QStringList lines = splitLines(text);
+    if (lines.isEmpty()) return std::nullopt;
+    PlanFileContent content;
+    content.title = lines.front();
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        if (line.contains(u'*')) {
+            if (content.footerValues.size() == maxFooterLines) return std::nullopt;
+            const qsizetype tabAt = line.indexOf(tab);
+            content.footerValues << (tabAt < 0 ? line : line.mid(tabAt + 1));
+        } else if (line.contains(QStringLiteral("ID"))) {
+            continue; // the column header, or a line that looks like it
+        } else {
+            auto row = parseChannelLine(line);
+            if (!row) return std::nullopt;
+            content.rows.push_back(std::move(*row));
+        }
+    }
+    return content;
+}
+
+} // namespace plandex
