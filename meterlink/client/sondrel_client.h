@@ -4,6 +4,7 @@
 // _KorvaneConnection interface.
 #pragma once
 
+#include "activation.h"
 #include "korvane_interface.h"
 #include "yield_hook.h"
 
@@ -44,23 +45,48 @@ template <typename T> class InterfacePtr {
 
 using ConnectionPtr = InterfacePtr<_KorvaneConnection>;
 
+// File name of the library, as the dynamic loader looks for it.
+inline constexpr const char* SondrelFileName = "libSondrel.so.2";
+
 class SondrelLibrary {
   public:
     // Loads the library; throws LoadError saying where it looked and why it failed.
+    // Looks, in this order: beside the program, in ../lib from the program, at
+    // the registered location (registrationFilePath()), then on the library path.
     static std::shared_ptr<SondrelLibrary> load();
+    // Loads the library from this file only; throws LoadError.
+    static std::shared_ptr<SondrelLibrary> loadFrom(const std::string& file);
+    // Unloads the library unless it still has live objects or locks.
     ~SondrelLibrary();
+    SondrelLibrary(const SondrelLibrary&) = delete;
+    SondrelLibrary& operator=(const SondrelLibrary&) = delete;
 
     // A new KorvaneConnection through the library's class object; throws LoadError.
     ConnectionPtr createConnection();
+    // The library's class-object entry as it is (for clients that want the raw result).
+    HResult getClassObject(const Guid& clsid, const Guid& iid, void** object);
+    // True when the library could be unloaded now.
+    bool canUnloadNow();
+    // Records or removes the library's location (see activation.h).
+    HResult registerServer();
+    HResult unregisterServer();
     // Installs the hook the library calls between the packets of long transfers.
     void setYieldHook(YieldHook hook, void* context);
     // Where the library was loaded from.
     const std::string& path() const { return path_; }
 
   private:
-    SondrelLibrary(void* handle, std::string path);
+    struct EntryPoints {
+        GetClassObjectFn getClassObject = nullptr;
+        CanUnloadNowFn canUnloadNow = nullptr;
+        RegisterServerFn registerServer = nullptr;
+        UnregisterServerFn unregisterServer = nullptr;
+        void (*setYieldHook)(YieldHook, void*) = nullptr;
+    };
+    SondrelLibrary(void* handle, std::string path, EntryPoints entries);
     void* handle_ = nullptr;
     std::string path_;
+    EntryPoints entries_;
 };
 
 } // namespace sondrel::client
