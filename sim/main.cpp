@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
     app.add_option("--wire-log", options.wireLogFile, "append every frame, in hex, to this file");
     app.add_option("--fault", faults,
                    "misbehave: COMMAND:KIND[=VALUE][,after=K][,times=T] (see faults.h)");
-    app.add_flag("--pace", options.pacing, "send replies at line speed");
+    app.add_flag("--pace", options.pacing,
+                 "take frames and send replies at line speed (10 bits a byte)");
     app.set_version_flag("--version", "korvane-sim 1.25");
     CLI11_PARSE(app, argc, argv);
 

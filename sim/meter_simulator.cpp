@@ -3,6 +3,7 @@
 #include "handlers.h"
 #include "platform/port_registry.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -85,6 +86,10 @@ void MeterSimulator::run() {
 }
 
 void MeterSimulator::handle(const ReceivedFrame& frame) {
+    // A pseudo-terminal delivers at once; a real line takes 10 bits a byte.
+    if (options_.pacing)
+        std::this_thread::sleep_for(
+            std::chrono::microseconds(frame.bytes.size() * 10'000'000 / std::max(pty_.baud(), 1u)));
     log_.record(Direction::ToMeter, frame.bytes, frame.checksumGood);
     if (!frame.checksumGood) return; // the meter ignores a damaged frame
     std::optional<sondrel::Bytes> reply;

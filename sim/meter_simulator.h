@@ -23,7 +23,7 @@ struct SimulatorOptions {
     std::string portsFolder; // empty: the default ports folder
     std::string stateFile;   // load from and save to this file (empty: demo state, not saved)
     std::string wireLogFile; // also append the wire log to this file
-    bool pacing = false;     // send replies at line speed
+    bool pacing = false;     // take frames and send replies at line speed
 };
 
 class MeterSimulator {

@@ -1,0 +1,40 @@
+// What every benchmark needs: a simulated meter on its own port in a private
+// ports folder, a stopwatch and the process's processor time.
+#pragma once
+
+#include "meter_simulator.h"
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+namespace korvane::bench {
+
+inline constexpr int BenchPort = 9;
+
+// Starts a simulator registered as COM9 in a fresh temporary ports folder
+// (SONDREL_PORTS points there for the rest of the process).
+class BenchMeter {
+  public:
+    explicit BenchMeter(bool pacing);
+    ~BenchMeter();
+    sim::MeterSimulator& meter() { return *meter_; }
+
+  private:
+    std::string folder_;
+    std::unique_ptr<sim::MeterSimulator> meter_;
+};
+
+double cpuSeconds();
+
+class Stopwatch {
+  public:
+    double seconds() const {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    }
+
+  private:
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+} // namespace korvane::bench
