@@ -60,9 +60,10 @@ KorvaneConnectionFactory factory;
 std::string libraryPath() {
     Dl_info info{};
     if (!dladdr(reinterpret_cast<void*>(&DllRegisterServer), &info) || !info.dli_fname) return {};
+    // Keep the file name the loader used (the versioned link survives updates).
     std::error_code ec;
-    const auto path = fs::canonical(info.dli_fname, ec);
-    return ec ? std::string(info.dli_fname) : path.string();
+    const auto path = fs::absolute(info.dli_fname, ec);
+    return ec ? std::string(info.dli_fname) : path.lexically_normal().string();
 }
 
 } // namespace
