@@ -1,0 +1,41 @@
+// Helpers shared by the channel plan members (plan_protocol.cpp for reading and
+// selecting plans, plan_protocol_send.cpp for sending them).
+#pragma once
+
+#include "common/plan_codec_numbers.h"
+#include "sondrel_types.h"
+#include "yield_hook.h"
+
+#include <cstdint>
+#include <exception>
+
+namespace sondrel {
+
+// Runs the body of a plan member: every error inside it becomes result 0, as
+// these members report all failures through their result.
+template <typename Body> std::int16_t trapped(Body&& body) noexcept {
+    try {
+        return body();
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+// The slot as the byte the packets carry; a slot number no byte can hold fails.
+inline std::uint8_t slotByte(UserPlanNumber slot) {
+    if (slot < 0 || slot > 255) throw PlanValueDoesNotFit("plan slot does not fit a byte");
+    return static_cast<std::uint8_t>(slot);
+}
+
+// Sends packets 1 .. count through send(k), letting the caller process its
+// pending events before every packet but the first. Stops at the first packet
+// send reports as failed (0) and returns 0; 1 when all went out.
+template <typename Send> std::int16_t sendPackets(std::size_t count, Send&& send) {
+    for (std::size_t k = 1; k <= count; ++k) {
+        if (k > 1) yieldToCaller();
+        if (send(static_cast<std::uint8_t>(k)) == 0) return 0;
+    }
+    return 1;
+}
+
+} // namespace sondrel
