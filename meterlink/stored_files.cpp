@@ -1,57 +1,172 @@
+// The measurement files the meter keeps: counting them, reading the header or
+// the whole content of one, deleting one. Contents pass through unread.
 #include "KorvaneConnection.h"
 
-namespace sondrel {
+#include "common/com_date.h"
+#include "common/option_texts.h"
+#include "common/stored_file_layout.h"
+#include "platform/codepage.h"
+#include "platform/system_language.h"
+#include "stored_files_dates.h"
 
-// Not built yet: every member fails with result 0.
+namespace sondrel {
+namespace {
+
+using namespace stored_files;
+
+constexpr std::uint8_t CmdDeleteFile = 0x29;
+constexpr std::uint8_t CmdReadFileHead = 0x2A;
+constexpr std::uint8_t CmdReadDirectory = 0x6A;
+constexpr std::uint8_t CmdReadFileContent = 0x6B;
+constexpr std::uint8_t DeleteReplyLength = 6;
+
+// Each byte becomes one character through the system's code page, zero bytes included.
+std::string charactersOf(std::span<const std::uint8_t> bytes) {
+    const CodePage codePage = CodePage::system();
+    std::string text;
+    for (std::uint8_t byte : bytes)
+        text += codePage.decodeByte(byte);
+    return text;
+}
+
+// An unreadable date or time is no failure: today's date or the time now stands in.
+ComDate fileDateOf(std::span<const std::uint8_t> text) {
+    return readDateText(charactersOf(text), systemDefaultLanguageId()).value_or(todayLocal());
+}
+ComDate fileTimeOf(std::span<const std::uint8_t> text) {
+    return readDateText(charactersOf(text), systemDefaultLanguageId()).value_or(timeOfDayLocal());
+}
+
+enum class LaterPages {
+    Checked,   // a page that fails ends the transfer
+    AsTheyCome // a page that fails repeats the reply before it
+};
+
+// A paged transfer: the first request names what to send, each bare request
+// after it fetches the next page. The pages in order, 64 bytes each; nullopt
+// when the first reply failed or announced no pages, or a checked page failed.
+std::optional<Bytes> readPages(FrameExchange& wire, std::uint8_t command, std::uint8_t what,
+                               LaterPages later) {
+    const std::uint8_t params[] = {what};
+    Reply reply;
+    if (wire.Exchange(PagedReplyLength, commandBuffer(command, params), reply) == 0)
+        return std::nullopt;
+    const std::size_t pageCount = reply.byte(PageCountPos);
+    if (pageCount == 0) return std::nullopt;
+    Bytes pages;
+    pages.reserve(pageCount * PageSize);
+    const auto keepPage = [&] {
+        const auto page = reply.slice(PageDataPos, PageSize);
+        pages.insert(pages.end(), page.begin(), page.end());
+    };
+    keepPage();
+    const Bytes next = commandBuffer(command);
+    for (std::size_t page = 2; page <= pageCount; ++page) {
+        const std::int16_t got = wire.Exchange(PagedReplyLength, next, reply);
+        if (got == 0 && later == LaterPages::Checked) return std::nullopt;
+        keepPage();
+    }
+    return pages;
+}
+
+} // namespace
 
 HResult KorvaneConnection::DeleteFile(std::uint8_t* filenum, std::int16_t* result) {
-    (void)filenum;
-    *result = 0;
+    if (!filenum || !result) return E_Pointer;
+    const std::uint8_t params[] = {*filenum};
+    Reply reply;
+    *result = wire().Exchange(DeleteReplyLength, commandBuffer(CmdDeleteFile, params), reply);
     return S_Ok;
 }
 
-HResult KorvaneConnection::ReadFileHead(std::uint8_t* FileIndexNum, FileHead* FileHead,
+HResult KorvaneConnection::ReadFileHead(std::uint8_t* FileIndexNum, FileHead* head,
                                         std::int16_t* result) {
-    (void)FileIndexNum;
-    (void)FileHead;
+    if (!FileIndexNum || !head || !result) return E_Pointer;
     *result = 0;
+    const std::uint8_t params[] = {*FileIndexNum};
+    Reply reply;
+    if (wire().Exchange(ShortHeaderLength, commandBuffer(CmdReadFileHead, params), reply) == 0)
+        return S_Ok;
+    try {
+        // The short form names no file, plan or contents: those stay empty.
+        FileHead read;
+        read.FileDate = fileDateOf(reply.slice(ShortDatePos, ShortDateLength));
+        read.FileTime = fileTimeOf(reply.slice(ShortTimePos, TimeLength));
+        *head = std::move(read);
+        *result = 1;
+    } catch (const std::exception&) {
+    }
     return S_Ok;
 }
 
-HResult KorvaneConnection::ReadFileHeadDigi(std::uint8_t* FileIndexNum, FileHead* FileHead,
+HResult KorvaneConnection::ReadFileHeadDigi(std::uint8_t* FileIndexNum, FileHead* head,
                                             std::int16_t* result) {
-    (void)FileIndexNum;
-    (void)FileHead;
+    if (!FileIndexNum || !head || !result) return E_Pointer;
     *result = 0;
+    const std::uint8_t params[] = {*FileIndexNum};
+    Reply reply;
+    if (wire().Exchange(LongHeaderLength, commandBuffer(CmdReadFileHead, params), reply) == 0)
+        return S_Ok;
+    try {
+        FileHead read;
+        read.FileName = charactersOf(reply.slice(LongNamePos, NameLength));
+        read.FileDate = fileDateOf(reply.slice(LongDatePos, LongDateLength));
+        read.FileTime = fileTimeOf(reply.slice(LongTimePos, TimeLength));
+        read.FileBaseChannel = PlanLetters.textOf(reply.byte(LongBasePlanPos)).value_or("");
+        const std::uint8_t flags = reply.byte(LongFlagsPos);
+        for (const FileInfoFlag& flag : fileInfoFlags())
+            read.*flag.field = (flags & flag.mask) ? VariantTrue : VariantFalse;
+        *head = std::move(read);
+        *result = 1;
+    } catch (const std::exception&) {
+    }
+    return S_Ok;
+}
+
+HResult KorvaneConnection::ReadFileCount(std::uint8_t* FileCount, std::int16_t* result) {
+    if (!FileCount || !result) return E_Pointer;
+    *result = 0;
+    try {
+        // All pages are fetched although only the count on the last one is kept.
+        const auto pages = readPages(wire(), CmdReadDirectory, 0, LaterPages::AsTheyCome);
+        if (!pages) return S_Ok;
+        *FileCount = (*pages)[pages->size() - PageSize + DirectoryCountOffset];
+        *result = 1;
+    } catch (const std::exception&) {
+    }
+    return S_Ok;
+}
+
+HResult KorvaneConnection::ReadFileCountDigi(std::uint8_t* FileCount, std::int16_t* result) {
+    if (!FileCount || !result) return E_Pointer;
+    *result = 0;
+    Reply reply;
+    if (wire().Exchange(CountReplyLength, commandBuffer(CmdReadDirectory), reply) == 0) return S_Ok;
+    const std::uint16_t count = reply.u16be(CountPos);
+    if (count > 255) return S_Ok;
+    *FileCount = static_cast<std::uint8_t>(count);
+    *result = 1;
     return S_Ok;
 }
 
 HResult KorvaneConnection::ReadFileContent(SafeArray<std::uint8_t>* FileContent,
                                            std::uint8_t* filenum, std::int16_t* result) {
-    (void)FileContent;
-    (void)filenum;
+    if (!FileContent || !filenum || !result) return E_Pointer;
     *result = 0;
+    try {
+        auto pages = readPages(wire(), CmdReadFileContent, *filenum, LaterPages::Checked);
+        if (!pages) return S_Ok;
+        FileContent->lowerBound = 0;
+        FileContent->items = std::move(*pages);
+        *result = 1;
+    } catch (const std::exception&) {
+    }
     return S_Ok;
 }
 
 HResult KorvaneConnection::ReadFileContentDigi(SafeArray<std::uint8_t>* FileContent,
                                                std::uint8_t* filenum, std::int16_t* result) {
-    (void)FileContent;
-    (void)filenum;
-    *result = 0;
-    return S_Ok;
-}
-
-HResult KorvaneConnection::ReadFileCount(std::uint8_t* FileCount, std::int16_t* result) {
-    (void)FileCount;
-    *result = 0;
-    return S_Ok;
-}
-
-HResult KorvaneConnection::ReadFileCountDigi(std::uint8_t* FileCount, std::int16_t* result) {
-    (void)FileCount;
-    *result = 0;
-    return S_Ok;
+    return ReadFileContent(FileContent, filenum, result);
 }
 
 } // namespace sondrel
