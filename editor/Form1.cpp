@@ -1,0 +1,164 @@
+#include "Form1.h"
+
+#include "Form2.h"
+#include "messages.h"
+#include "meter_connection.h"
+#include "texts.h"
+#include "title_strip.h"
+#include "twips.h"
+
+#include "platform/port_registry.h"
+#include "platform/system_language.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+namespace plandex {
+namespace {
+
+constexpr double WindowWidth = 5070, WindowHeight = 3135;
+constexpr double TitleHeight = 450;
+const char* const BaudRates[] = {"4800",  "9600",   "14400",  "19200", "38400",
+                                 "56000", "115200", "128000", "256000"};
+
+QLabel* fixedLabel(QWidget* parent, const QString& text, double left, double top) {
+    auto* label = new QLabel(text, parent);
+    moveToTwips(label, left, top);
+    return label;
+}
+
+} // namespace
+
+std::int16_t portNumberOfText(const QString& text) {
+    int value = 0;
+    qsizetype i = 3;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    for (; i < text.size() && text[i].isDigit() && text[i].unicode() < 128; ++i) {
+        value = value * 10 + (text[i].unicode() - '0');
+        if (value > 32767) return 0; // no port has such a number
+    }
+    return static_cast<std::int16_t>(value);
+}
+
+Form1::Form1(PlanStore store, QWidget* parent) : QWidget(parent), store_(std::move(store)) {
+    setObjectName("Form1");
+    buildControls();
+    Form_Load();
+}
+
+void Form1::buildControls() {
+    setFixedSize(twipsToPixels(WindowWidth), twipsToPixels(WindowHeight));
+
+    xpForm1_ = new TitleStrip(this);
+    setTwipsGeometry(xpForm1_, 0, 0, WindowWidth, TitleHeight);
+    command3_ = makeCloseButton(xpForm1_);
+    command3_->setObjectName("Command3");
+    setTwipsGeometry(command3_, 4670, 80, 300, 300);
+
+    option1_ = new QRadioButton(this);
+    option1_->setObjectName("Option1");
+    setTwipsGeometry(option1_, 1200, 480, 255, 255);
+    label4_ = fixedLabel(this, QString::fromUtf8("中文"), 1560, 480);
+    option2_ = new QRadioButton(this);
+    option2_->setObjectName("Option2");
+    setTwipsGeometry(option2_, 3000, 480, 255, 255);
+    label5_ = fixedLabel(this, QStringLiteral("English"), 3360, 480);
+
+    label2_ = new QLabel(this);
+    label2_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setTwipsGeometry(label2_, 480, 1560, 720, 315);
+    combo1_ = new QComboBox(this);
+    combo1_->setObjectName("Combo1");
+    combo1_->setEditable(true);
+    setTwipsGeometry(combo1_, 1200, 1560, 975, 315);
+
+    label1_ = new QLabel(this);
+    label1_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setTwipsGeometry(label1_, 480, 2040, 720, 315);
+    combo2_ = new QComboBox(this);
+    combo2_->setObjectName("Combo2");
+    combo2_->setEditable(true);
+    setTwipsGeometry(combo2_, 1200, 2040, 975, 315);
+
+    command1_ = new QPushButton(this);
+    command1_->setObjectName("Command1");
+    command1_->setDefault(true);
+    setTwipsGeometry(command1_, 3240, 1560, 1215, 375);
+    command2_ = new QPushButton(this);
+    command2_->setObjectName("Command2");
+    setTwipsGeometry(command2_, 3240, 2040, 1215, 375);
+
+    connect(command1_, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(command2_, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(command3_, &QToolButton::clicked, this, &Form1::Command3_Click);
+    // Neither option changes the language, which the system decides; both re-apply the captions.
+    connect(option1_, &QRadioButton::clicked, this, &Form1::ApplyCaptions);
+    connect(option2_, &QRadioButton::clicked, this, &Form1::ApplyCaptions);
+}
+
+void Form1::Form_Load() {
+    LanguageOffset = languageOffsetFor(sondrel::systemDefaultLanguageId());
+    ApplyCaptions();
+    if (const auto failure = createMeterConnection())
+        tell(libraryUnavailableText(*failure), MessageStyle::Exclamation);
+    GetCOM();
+    InitPortDialog();
+}
+
+void Form1::ApplyCaptions() {
+    command3_->setToolTip(Text(TextId::Close));
+    command1_->setText(Text(TextId::Ok));
+    command2_->setText(Text(TextId::Cancel));
+    label1_->setText(Text(TextId::RateCaption));
+    label2_->setText(Text(TextId::PortCaption));
+    xpForm1_->setTitle(Text(TextId::ProgramTitle) + VersionSuffix);
+}
+
+void Form1::GetCOM() {
+    int widest = 0;
+    for (const sondrel::PortEntry& port : sondrel::PortRegistry().list()) {
+        const QString name =
+            QStringLiteral("COM%1 (%2)").arg(port.number).arg(QString::fromStdString(port.device));
+        combo1_->addItem(name);
+        combo1_->setCurrentText(name); // the port listed last stays preselected
+        widest = std::max(widest, combo1_->fontMetrics().horizontalAdvance(name));
+    }
+    // The box is narrow: it shows the start of the name, "COMn", and its list
+    // opens wide enough for the device names.
+    if (combo1_->lineEdit()) combo1_->lineEdit()->setCursorPosition(0);
+    combo1_->view()->setMinimumWidth(widest + twipsToPixels(600));
+}
+
+void Form1::InitPortDialog() {
+    centreOnScreen(this);
+    option2_->setChecked(true);
+    ApplyCaptions();
+    for (const char* rate : BaudRates)
+        combo2_->addItem(QString::fromLatin1(rate));
+    combo2_->setCurrentText(QStringLiteral("9600"));
+}
+
+void Form1::Command1_Click() {
+    const std::int16_t port = portNumberOfText(combo1_->currentText());
+    // The chosen rate is not used: the library keeps the meter's own line settings.
+    if (sondrel::_KorvaneConnection* connection = MeterConnection())
+        connection->put_PortDevice(port);
+    showMainWindow(store_);
+    close();
+}
+
+void Form1::Command2_Click() {
+    close();
+}
+
+void Form1::Command3_Click() {
+    close();
+}
+
+} // namespace plandex

@@ -1,0 +1,327 @@
+#include "Form2.h"
+
+#include "cell_editing.h"
+#include "grid.h"
+#include "messages.h"
+#include "plan_files.h"
+#include "texts.h"
+#include "title_strip.h"
+#include "toolbar.h"
+#include "transfer.h"
+#include "twips.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+
+namespace plandex {
+namespace {
+
+constexpr double WindowWidth = 11610, WindowHeight = 7485;
+constexpr double TitleHeight = 450;
+constexpr double RowHeight = 300, ColumnWidth = 1750;
+
+const int FavouriteCaptions[] = {TextId::Favourite1, TextId::Favourite2, TextId::Favourite3,
+                                 TextId::Favourite4, TextId::Favourite5, TextId::Favourite6};
+const int ColumnCaptions[] = {TextId::ColumnId, TextId::ColumnStdCh, TextId::ColumnType,
+                              TextId::ColumnFreq, TextId::ColumnAudio};
+const int ButtonCaptions[] = {TextId::Upload, TextId::Download, TextId::Open,
+                              TextId::Save,   TextId::Copy,     TextId::Paste,
+                              TextId::Insert, TextId::Delete,   TextId::Order};
+
+} // namespace
+
+Form2::Form2(PlanStore store, QWidget* parent) : QWidget(parent), store_(std::move(store)) {
+    setObjectName("Form2");
+    buildControls();
+    Form_Load();
+    installCellEditing(*this);
+}
+
+Form2::~Form2() = default;
+
+void Form2::buildControls() {
+    setFixedSize(twipsToPixels(WindowWidth), twipsToPixels(WindowHeight));
+
+    xpForm1_ = new TitleStrip(this);
+    setTwipsGeometry(xpForm1_, 0, 0, WindowWidth, TitleHeight);
+    command10_ = makeCloseButton(xpForm1_);
+    command10_->setObjectName("Command10");
+    setTwipsGeometry(command10_, 11180, 80, 300, 300);
+    connect(command10_, &QToolButton::clicked, this, &Form2::Command10_Click);
+
+    toolKv_ = new Toolbar(this);
+    setTwipsGeometry(toolKv_, 120, 480, 11415, 525);
+    connect(toolKv_, &Toolbar::buttonClick, this, &Form2::ToolKv_ButtonClick);
+
+    progressBar1_ = new QProgressBar(this);
+    progressBar1_->setObjectName("ProgressBar1");
+    progressBar1_->setTextVisible(false);
+    setTwipsGeometry(progressBar1_, 120, 960, 9375, 135);
+
+    adodc1_ = new DataControl(this);
+    adodc1_->setObjectName("Adodc1");
+    fregtable_ = new Grid(this);
+    fregtable_->setObjectName("Fregtable");
+    setTwipsGeometry(fregtable_, 120, 1080, 9375, 6135);
+    fregtable_->setDataSource(adodc1_);
+    fregtable_->setColumnNumberFormat(ColumnFreq, QStringLiteral("0.00"));
+    fregtable_->setColumnNumberFormat(ColumnAudio1, QStringLiteral("0.00"));
+
+    buildSidePanel();
+
+    combo3_ = new QComboBox(this);
+    combo3_->setObjectName("Combo3");
+    combo3_->setEditable(true);
+    setTwipsGeometry(combo3_, 0, 0, ColumnWidth, 315);
+    combo3_->hide();
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName("Timer1");
+    connect(timer1_, &QTimer::timeout, this, &Form2::Timer1_Timer);
+}
+
+void Form2::buildSidePanel() {
+    frame3_ = new QGroupBox(this);
+    frame3_->setObjectName("Frame3");
+    setTwipsGeometry(frame3_, 9600, 480, 1935, 6855);
+    frame3_->raise(); // the panel stands over the empty right end of the toolbar
+
+    auto label = [this](int element, double top) {
+        auto* l = new QLabel(frame3_);
+        l->setObjectName(QStringLiteral("Label3_%1").arg(element));
+        setTwipsGeometry(l, 90, top, 1755, 240);
+        label3_[static_cast<std::size_t>(element)] = l;
+    };
+    auto textBox = [this](int element, double top, double width) {
+        auto* t = new QLineEdit(frame3_);
+        t->setObjectName(QStringLiteral("Text1_%1").arg(element));
+        t->setAlignment(Qt::AlignCenter);
+        setTwipsGeometry(t, 90, top, width, 285);
+        text1_[static_cast<std::size_t>(element)] = t;
+    };
+
+    double top = 300;
+    for (std::size_t i = 0; i < FavouriteElements.size(); ++i, top += 660) {
+        label(FavouriteLabelElements[i], top);
+        textBox(FavouriteElements[i], top + 240, 1755);
+    }
+    label(UnitLabelElement, top);
+    combo5_ = new QComboBox(frame3_);
+    combo5_->setObjectName("Combo5");
+    combo5_->setEditable(true);
+    setTwipsGeometry(combo5_, 90, top + 240, 1755, 315);
+
+    top += 660;
+    label4_ = new QLabel(frame3_);
+    label4_->setObjectName("Label4");
+    setTwipsGeometry(label4_, 90, top, 1755, 240);
+    textBox(SpanElement, top + 240, 1200);
+    label5_ = new QLabel(QStringLiteral("MHz"), frame3_);
+    label5_->setObjectName("Label5");
+    setTwipsGeometry(label5_, 1350, top + 240, 495, 285);
+
+    command3_ = new QPushButton(frame3_);
+    command3_->setObjectName("Command3");
+    setTwipsGeometry(command3_, 90, top + 720, 1755, 375);
+    connect(command3_, &QPushButton::clicked, this, &Form2::Command3_Click);
+}
+
+void Form2::Form_Load() {
+    fregtable_->setColumnLocked(ColumnType, true);
+    fregtable_->setColumnLocked(ColumnAudio1, true);
+    fregtable_->setAllowRowSizing(false);
+    setWindowTitle(Text(TextId::ProgramTitle));
+    combo3_->addItems({"4.50", "5.50", "6.00", "6.50"});
+    combo3_->setCurrentText(QStringLiteral("4.50"));
+    combo5_->addItems({"dBuV", "dBmV"});
+    combo5_->setCurrentIndex(-1);
+    combo5_->setCurrentText(QString());
+    timer1_->stop();
+    for (int b = DownloadButton; b <= OrderButton; ++b)
+        setButtonEnabled(b, false);
+    setButtonEnabled(OpenButton, true);
+    fregtable_->setRowHeightTwips(RowHeight);
+    for (int c = 0; c < GridColumnCount; ++c) {
+        fregtable_->setColumnWidthTwips(c, ColumnWidth);
+        fregtable_->setColumnAlignment(c, Qt::AlignCenter);
+    }
+    progressBar1_->hide();
+    centreOnScreen(this);
+    ApplyCaptions();
+}
+
+void Form2::ApplyCaptions() {
+    for (int b = UploadButton; b <= OrderButton; ++b)
+        toolKv_->button(b)->setText(Text(ButtonCaptions[b - 1]));
+    for (std::size_t i = 0; i < FavouriteLabelElements.size(); ++i)
+        Label3(FavouriteLabelElements[i])->setText(Text(FavouriteCaptions[i]));
+    Label3(UnitLabelElement)->setText(Text(TextId::Unit));
+    command10_->setToolTip(Text(TextId::Close));
+    xpForm1_->setTitle(Text(TextId::ProgramTitle) + VersionSuffix);
+    for (int c = 0; c < GridColumnCount; ++c)
+        fregtable_->setColumnCaption(c, Text(ColumnCaptions[c]));
+    label4_->setText(Text(TextId::Span));
+    frame3_->setTitle(Text(TextId::HeaderPanel));
+    fregtable_->setCaption(Text(TextId::GridCaption));
+    command3_->setText(Text(TextId::Download));
+}
+
+void Form2::RefreshDataGrid(int refreshcmdType, const QString& refreshString) {
+    fregtable_->commitPendingEdits();
+    adodc1_->setConnectionString(store_.databasePath());
+    adodc1_->setCommandType(refreshcmdType);
+    adodc1_->setRecordSource(refreshString);
+    adodc1_->refresh();
+}
+
+void Form2::RenumberChannels(const QString& orderClause) {
+    fregtable_->commitPendingEdits();
+    store_.renumberChannels(orderClause);
+}
+
+void Form2::ToolKv_ButtonClick(const QString& key) {
+    try {
+        dispatch(key);
+    } catch (const StoreError& e) {
+        // The plan database failed under a command; the table kept its rows.
+        tell(QString::fromStdString(e.what()), MessageStyle::Exclamation);
+    }
+}
+
+void Form2::dispatch(const QString& key) {
+    // A cell still being edited belongs to the plan the command works on.
+    fregtable_->commitPendingEdits();
+    if (key == "Upload") {
+        uploadPlan(*this);
+    } else if (key == "Download") {
+        downloadPlan(*this);
+    } else if (key == "Open") {
+        OpenPlanFile(*this);
+        if (OperationResult == ResultYes) {
+            for (int b : {DownloadButton, SaveButton, InsertButton, OrderButton})
+                setButtonEnabled(b, true);
+            for (int b : {CopyButton, PasteButton, DeleteButton})
+                setButtonEnabled(b, false);
+        }
+    } else if (key == "Save") {
+        SavePlanFile(*this);
+        if (OperationResult == ResultYes) {
+            setButtonEnabled(SaveButton, true);
+            setButtonEnabled(CopyButton, false);
+            setButtonEnabled(DeleteButton, false);
+        }
+    } else if (key == "Copy") {
+        CopySelectedChannels();
+        setButtonEnabled(PasteButton, true);
+        setButtonEnabled(CopyButton, false);
+    } else if (key == "Paste") {
+        PasteChannels();
+        setButtonEnabled(CopyButton, false);
+        setButtonEnabled(DeleteButton, false);
+    } else if (key == "Delete") {
+        DeleteSelectedChannels();
+        RenumberChannels(OrderById);
+        RefreshDataGrid(CommandText, SelectByFreq);
+        setButtonEnabled(SaveButton, true);
+        setButtonEnabled(CopyButton, false);
+        setButtonEnabled(PasteButton, false);
+        setButtonEnabled(DeleteButton, false);
+    } else if (key == "Insert") {
+        InsertChannel();
+        setButtonEnabled(SaveButton, true);
+        setButtonEnabled(CopyButton, false);
+        setButtonEnabled(PasteButton, false);
+        setButtonEnabled(DeleteButton, false);
+    } else if (key == "Order") {
+        RenumberChannels(OrderByFreq);
+        RefreshDataGrid(CommandText, SelectByFreq);
+        setButtonEnabled(SaveButton, true);
+        setButtonEnabled(CopyButton, false);
+        setButtonEnabled(PasteButton, false);
+        setButtonEnabled(DeleteButton, false);
+    }
+}
+
+void Form2::CopySelectedChannels() {
+    std::vector<std::int16_t> ids;
+    for (int bookmark : fregtable_->selectedBookmarks())
+        ids.push_back(
+            static_cast<std::int16_t>(fregtable_->columnValueAt(bookmark, ColumnId).toInt()));
+    CopiedIds = std::move(ids);
+}
+
+void Form2::PasteChannels() {
+    try {
+        store_.pasteChannels(CopiedIds);
+    } catch (const StoreError&) {
+        return; // nothing copied, or a copied row is gone: the plan stays as it was
+    }
+    RefreshDataGrid(CommandText, SelectStored);
+}
+
+void Form2::DeleteSelectedChannels() {
+    if (ask(TextId::ConfirmDelete, MessageStyle::Question) != MessageAnswer::Yes) return;
+    std::vector<int> ids;
+    for (int bookmark : fregtable_->selectedBookmarks())
+        ids.push_back(fregtable_->columnValueAt(bookmark, ColumnId).toInt());
+    store_.deleteChannels(ids);
+}
+
+void Form2::InsertChannel() {
+    if (ask(TextId::ConfirmInsert, MessageStyle::Question) != MessageAnswer::Yes) return;
+    const int at =
+        fregtable_->currentBookmark() > 0 ? fregtable_->columnValue(ColumnId).toInt() : 1;
+    if (!store_.insertChannel(at)) return; // 250 channels already
+    RefreshDataGrid(CommandText, SelectById);
+    fregtable_->setCurrentBookmark(at);
+    fregtable_->setCurrentColumn(ColumnType);
+    fregtable_->setFocus();
+}
+
+void Form2::setButtonEnabled(int index, bool enabled) {
+    toolKv_->setButtonEnabled(index, enabled);
+}
+
+bool Form2::isButtonEnabled(int index) const {
+    return toolKv_->isButtonEnabled(index);
+}
+
+void Form2::Timer1_Timer() {
+    if (progressBar1_->maximum() - 6 >= progressBar1_->value())
+        progressBar1_->setValue(progressBar1_->value() + 5);
+}
+
+void Form2::Command3_Click() {
+    sendPlanHeader(*this);
+}
+
+void Form2::Command10_Click() {
+    close();
+}
+
+void Form2::closeEvent(QCloseEvent* event) {
+    // Closing the main window ends the program; the connection goes with the process.
+    event->accept();
+    QCoreApplication::quit();
+}
+
+Form2* showMainWindow(const PlanStore& store) {
+    static QPointer<Form2> mainWindow;
+    if (!mainWindow) {
+        mainWindow = new Form2(store);
+        mainWindow->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    mainWindow->show();
+    return mainWindow;
+}
+
+} // namespace plandex

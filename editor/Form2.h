@@ -1,0 +1,124 @@
+// Form2, the editor's main window: the plan grid Fregtable over the data
+// control Adodc1, the plan header in the side panel Frame3, the toolbar ToolKv
+// with its nine commands, the progress bar of the transfers and the closing.
+#pragma once
+
+#include "data_control.h"
+#include "plan_store.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+class QToolButton;
+
+namespace plandex {
+
+class Grid;
+class TitleStrip;
+class Toolbar;
+
+// Side panel elements: Text1 0..3, 5, 6 hold favourites 1 to 6, 4 the span.
+inline constexpr std::array<int, 6> FavouriteElements = {0, 1, 2, 3, 5, 6};
+inline constexpr int SpanElement = 4;
+// Label3 elements captioning favourites 1 to 6, and the unit label.
+inline constexpr std::array<int, 6> FavouriteLabelElements = {0, 1, 3, 4, 6, 7};
+inline constexpr int UnitLabelElement = 5;
+
+// Results of Open, Save and the read from the meter, as OperationResult holds them.
+inline constexpr const char* ResultYes = "Yes";
+inline constexpr const char* ResultNo = "No";
+
+class Form2 : public QWidget {
+    Q_OBJECT
+  public:
+    explicit Form2(PlanStore store, QWidget* parent = nullptr);
+    ~Form2() override;
+
+    const PlanStore& store() const { return store_; }
+    PlanStore& store() { return store_; }
+
+    // Controls.
+    TitleStrip* XPForm1() const { return xpForm1_; }
+    Toolbar* ToolKv() const { return toolKv_; }
+    QProgressBar* ProgressBar1() const { return progressBar1_; }
+    Grid* Fregtable() const { return fregtable_; }
+    DataControl* Adodc1() const { return adodc1_; }
+    QGroupBox* Frame3() const { return frame3_; }
+    QLabel* Label3(int element) const { return label3_.at(static_cast<std::size_t>(element)); }
+    QLineEdit* Text1(int element) const { return text1_.at(static_cast<std::size_t>(element)); }
+    QComboBox* Combo5() const { return combo5_; }
+    QLabel* Label4() const { return label4_; }
+    QLabel* Label5() const { return label5_; }
+    QPushButton* Command3() const { return command3_; }
+    QComboBox* Combo3() const { return combo3_; }
+    QToolButton* Command10() const { return command10_; }
+    QTimer* Timer1() const { return timer1_; }
+
+    // Window state shared with the transfers and the plan files.
+    QString OperationResult;
+    float SpanValue = 0;
+    std::vector<std::int16_t> CopiedIds;
+
+    void ApplyCaptions();
+    // Runs the query in the data control and shows its rows in the grid.
+    void RefreshDataGrid(int refreshcmdType = CommandText,
+                         const QString& refreshString = SelectByFreq);
+    void RenumberChannels(const QString& orderClause);
+
+    // The toolbar dispatcher: runs the command of the button with this key.
+    void ToolKv_ButtonClick(const QString& key);
+    void CopySelectedChannels();
+    void PasteChannels();
+    void DeleteSelectedChannels();
+    void InsertChannel();
+
+    // Toolbar buttons by position, 1 ("Upload") to 9 ("Order").
+    void setButtonEnabled(int index, bool enabled);
+    bool isButtonEnabled(int index) const;
+
+    void Timer1_Timer();
+    void Command3_Click();
+    void Command10_Click();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildControls();
+    void buildSidePanel();
+    void Form_Load();
+    void dispatch(const QString& key);
+
+    PlanStore store_;
+    TitleStrip* xpForm1_ = nullptr;
+    Toolbar* toolKv_ = nullptr;
+    QProgressBar* progressBar1_ = nullptr;
+    Grid* fregtable_ = nullptr;
+    DataControl* adodc1_ = nullptr;
+    QGroupBox* frame3_ = nullptr;
+    std::array<QLabel*, 8> label3_{};
+    std::array<QLineEdit*, 7> text1_{};
+    QComboBox* combo5_ = nullptr;
+    QLabel* label4_ = nullptr;
+    QLabel* label5_ = nullptr;
+    QPushButton* command3_ = nullptr;
+    QComboBox* combo3_ = nullptr;
+    QToolButton* command10_ = nullptr;
+    QTimer* timer1_ = nullptr;
+};
+
+// Shows the main window, creating it first unless it exists already.
+Form2* showMainWindow(const PlanStore& store);
+
+} // namespace plandex

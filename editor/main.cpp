@@ -1,0 +1,21 @@
+// Plandex: prepares the channel plan of the signal level meter and moves it to
+// and from the meter. Starts with the start-up window Form1.
+#include "Form1.h"
+#include "plan_store.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Plandex"));
+    // The windows are laid out for a small 9-point face; CJK glyphs come from the
+    // system's fallback fonts.
+    QFont font = QApplication::font();
+    font.setPointSize(9);
+    QApplication::setFont(font);
+
+    auto* form1 = new plandex::Form1(plandex::PlanStore(plandex::PlanStore::defaultDatabasePath()));
+    form1->setAttribute(Qt::WA_DeleteOnClose);
+    form1->show();
+    return QApplication::exec();
+}

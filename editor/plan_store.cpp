@@ -1,0 +1,255 @@
+#include "plan_store.h"
+
+#include <QAtomicInteger>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QVariant>
+
+namespace plandex {
+namespace {
+
+// One connection for the duration of one store operation.
+class Connection {
+  public:
+    explicit Connection(const QString& path) : name_(nextName()) {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name_);
+            // mode=rw: a missing file is an error instead of a new empty database.
+            db.setConnectOptions("QSQLITE_OPEN_URI");
+            db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + "?mode=rw");
+            if (db.open()) return;
+            error_ = db.lastError().text();
+        }
+        QSqlDatabase::removeDatabase(name_);
+        throw StoreError("cannot open " + path.toStdString() + ": " + error_.toStdString());
+    }
+    ~Connection() {
+        database().close();
+        QSqlDatabase::removeDatabase(name_);
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    QSqlDatabase database() const { return QSqlDatabase::database(name_, false); }
+
+  private:
+    static QString nextName() {
+        static QAtomicInteger<int> counter;
+        return QStringLiteral("plan-store-%1").arg(counter.fetchAndAddRelaxed(1));
+    }
+    QString name_;
+    QString error_;
+};
+
+// Rolls back unless committed, so that an exception leaves the old rows in place.
+class Transaction {
+  public:
+    explicit Transaction(QSqlDatabase db) : db_(std::move(db)) {
+        if (!db_.transaction()) fail("begin", db_.lastError());
+    }
+    ~Transaction() {
+        if (!committed_) db_.rollback();
+    }
+    void commit() {
+        if (!db_.commit()) fail("commit", db_.lastError());
+        committed_ = true;
+    }
+
+  private:
+    [[noreturn]] static void fail(const char* what, const QSqlError& e) {
+        throw StoreError(std::string(what) + ": " + e.text().toStdString());
+    }
+    QSqlDatabase db_;
+    bool committed_ = false;
+};
+
+QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantList& values = {}) {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(statement))
+        throw StoreError(statement.toStdString() + ": " + query.lastError().text().toStdString());
+    for (const QVariant& v : values)
+        query.addBindValue(v);
+    if (!query.exec())
+        throw StoreError(statement.toStdString() + ": " + query.lastError().text().toStdString());
+    return query;
+}
+
+PlanRow rowOf(const QSqlQuery& q, int first) {
+    return PlanRow{q.value(first).toInt(), q.value(first + 1).toString(),
+                   q.value(first + 2).toString(), q.value(first + 3).toDouble(),
+                   q.value(first + 4).toDouble()};
+}
+
+const QString insertStatement =
+    QStringLiteral("INSERT INTO ChannelPlanUser (ID, CHName, Type, Freq, Audio1) "
+                   "VALUES (?, ?, ?, ?, ?)");
+
+void insertRow(const QSqlDatabase& db, const PlanRow& r) {
+    run(db, insertStatement, {r.id, r.name, r.type, r.freq, r.audio1});
+}
+
+// Rows of equal sort key come back in stored (rowid) order.
+QString withStoredOrder(const QString& orderClause) {
+    const QString clause = orderClause.trimmed();
+    return clause.isEmpty() ? QStringLiteral("ORDER BY rowid") : clause + ", rowid";
+}
+
+std::vector<PlanRow> readRows(const QSqlDatabase& db, const QString& orderClause) {
+    QSqlQuery q = run(db, "SELECT ID, CHName, Type, Freq, Audio1 FROM ChannelPlanUser " +
+                              withStoredOrder(orderClause));
+    std::vector<PlanRow> rows;
+    while (q.next())
+        rows.push_back(rowOf(q, 0));
+    return rows;
+}
+
+void renumber(const QSqlDatabase& db, const QString& orderClause) {
+    std::vector<PlanRow> rows = readRows(db, orderClause);
+    run(db, "DELETE FROM ChannelPlanUser");
+    int id = 1;
+    for (PlanRow& r : rows) {
+        r.id = id++;
+        insertRow(db, r);
+    }
+}
+
+bool idInUse(const QSqlDatabase& db, int id) {
+    return run(db, "SELECT 1 FROM ChannelPlanUser WHERE ID = ?", {id}).next();
+}
+
+} // namespace
+
+QString PlanStore::defaultDatabasePath() {
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString delivered = QDir(programDir).filePath(DatabaseFileName);
+    if (QFileInfo(programDir).isWritable()) return delivered;
+
+    const QString userDir =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/plandex";
+    const QString userCopy = QDir(userDir).filePath(DatabaseFileName);
+    if (!QFileInfo::exists(userCopy) && QFileInfo::exists(delivered) && QDir().mkpath(userDir) &&
+        QFile::copy(delivered, userCopy)) {
+        // The delivered file may be read-only; the copy is the user's to change.
+        QFile(userCopy).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    }
+    return userCopy;
+}
+
+PlanStore::PlanStore(QString databasePath) : path_(std::move(databasePath)) {}
+
+std::vector<StoredRow> PlanStore::select(const QString& statement) const {
+    // The grid writes edited rows back by rowid, since IDs may repeat mid-edit.
+    static const QRegularExpression selectAll(QStringLiteral("^\\s*SELECT\\s+\\*\\s+"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = selectAll.match(statement);
+    if (!m.hasMatch()) throw StoreError("not a SELECT * statement: " + statement.toStdString());
+    Connection c(path_);
+    QSqlQuery q = run(c.database(), "SELECT rowid, ID, CHName, Type, Freq, Audio1 " +
+                                        statement.mid(m.capturedLength()));
+    std::vector<StoredRow> rows;
+    while (q.next())
+        rows.push_back({q.value(0).toLongLong(), rowOf(q, 1)});
+    return rows;
+}
+
+std::vector<PlanRow> PlanStore::rows(const QString& orderClause) const {
+    Connection c(path_);
+    return readRows(c.database(), orderClause);
+}
+
+int PlanStore::rowCount() const {
+    Connection c(path_);
+    QSqlQuery q = run(c.database(), "SELECT COUNT(*) FROM ChannelPlanUser");
+    return q.next() ? q.value(0).toInt() : 0;
+}
+
+void PlanStore::renumberChannels(const QString& orderClause) {
+    Connection c(path_);
+    Transaction t(c.database());
+    renumber(c.database(), orderClause);
+    t.commit();
+}
+
+bool PlanStore::insertChannel(int at) {
+    Connection c(path_);
+    const QSqlDatabase db = c.database();
+    Transaction t(db);
+    int freeId = MaxPlanRows;
+    while (freeId >= 1 && idInUse(db, freeId))
+        --freeId;
+    if (freeId < 1) return false;
+    run(db, "UPDATE ChannelPlanUser SET ID = ID + 1 WHERE ID >= ?", {at});
+    insertRow(db, PlanRow{at, QString::number(freeId), "TV", 46.0, 4.5});
+    renumber(db, OrderById);
+    t.commit();
+    return true;
+}
+
+void PlanStore::deleteChannels(const std::vector<int>& ids) {
+    Connection c(path_);
+    Transaction t(c.database());
+    for (int id : ids) {
+        try {
+            run(c.database(), "DELETE FROM ChannelPlanUser WHERE ID = ?", {id});
+        } catch (const StoreError&) {
+            // One failing row does not keep the others.
+        }
+    }
+    t.commit();
+}
+
+void PlanStore::pasteChannels(const std::vector<std::int16_t>& ids) {
+    if (ids.empty()) throw StoreError("nothing copied");
+    Connection c(path_);
+    const QSqlDatabase db = c.database();
+    Transaction t(db);
+    for (std::int16_t id : ids) {
+        QSqlQuery q = run(db,
+                          "SELECT ID, CHName, Type, Freq, Audio1 FROM ChannelPlanUser "
+                          "WHERE ID = ? ORDER BY rowid",
+                          {int(id)});
+        if (!q.next()) throw StoreError("no channel with ID " + std::to_string(id));
+        const PlanRow copy = rowOf(q, 0);
+        q.finish();
+        insertRow(db, copy);
+    }
+    renumber(db, OrderById);
+    t.commit();
+}
+
+void PlanStore::replaceAll(const std::vector<PlanRow>& rows,
+                           const std::function<void()>& beforeEachRow) {
+    Connection c(path_);
+    Transaction t(c.database());
+    run(c.database(), "DELETE FROM ChannelPlanUser");
+    for (const PlanRow& r : rows) {
+        if (beforeEachRow) beforeEachRow();
+        insertRow(c.database(), r);
+    }
+    t.commit();
+}
+
+void PlanStore::updateRow(std::int64_t rowid, const PlanRow& row) {
+    Connection c(path_);
+    run(c.database(),
+        "UPDATE ChannelPlanUser SET ID = ?, CHName = ?, Type = ?, Freq = ?, Audio1 = ? "
+        "WHERE rowid = ?",
+        {row.id, row.name, row.type, row.freq, row.audio1, qint64(rowid)});
+}
+
+void PlanStore::deleteRow(std::int64_t rowid) {
+    Connection c(path_);
+    run(c.database(), "DELETE FROM ChannelPlanUser WHERE rowid = ?", {qint64(rowid)});
+}
+
+} // namespace plandex

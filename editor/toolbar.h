@@ -1,0 +1,48 @@
+// ToolKv, the main window's toolbar: nine command buttons identified by their
+// keys, with drawn icons and captions from the string table.
+#pragma once
+
+#include <QToolBar>
+
+#include <array>
+
+class QAction;
+
+namespace plandex {
+
+// Button keys in toolbar order: button 1 is "Upload", button 9 "Order".
+inline constexpr std::array<const char*, 9> ToolbarKeys = {
+    "Upload", "Download", "Open", "Save", "Copy", "Paste", "Insert", "Delete", "Order"};
+
+// Toolbar buttons by position.
+enum ToolbarButton {
+    UploadButton = 1,
+    DownloadButton,
+    OpenButton,
+    SaveButton,
+    CopyButton,
+    PasteButton,
+    InsertButton,
+    DeleteButton,
+    OrderButton,
+};
+
+class Toolbar : public QToolBar {
+    Q_OBJECT
+  public:
+    explicit Toolbar(QWidget* parent = nullptr);
+
+    // Button by position, 1 to 9.
+    QAction* button(int index) const;
+    void setButtonEnabled(int index, bool enabled);
+    bool isButtonEnabled(int index) const;
+
+  signals:
+    // A button was clicked; key is its key, e.g. "Upload".
+    void buttonClick(const QString& key);
+
+  private:
+    std::array<QAction*, ToolbarKeys.size()> buttons_{};
+};
+
+} // namespace plandex
