@@ -2,7 +2,7 @@
 // editor writes them: GBK on a Chinese system, Windows-1252 on any other.
 #pragma once
 
-#include "codepage.h" // sondrel::CodePage
+#include "platform/codepage.h" // sondrel::CodePage
 
 #include <QByteArray>
 #include <QString>

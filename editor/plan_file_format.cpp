@@ -48,7 +48,7 @@ std::optional<int> toId(const QString& token) {
     return static_cast<int>(std::nearbyint(*value)); // halves to even, like the store
 }
 
-std::optional<PlanFileRow> parseChannelLine(QString rest) {
+std::optional<PlanRow> parseChannelLine(QString rest) {
     const auto id = takeToken(rest);
     const auto name = takeToken(rest);
     const auto type = takeToken(rest);
@@ -59,15 +59,15 @@ std::optional<PlanFileRow> parseChannelLine(QString rest) {
     const auto freqValue = wholeTextNumber(*freq);
     const auto audio1Value = wholeTextNumber(*audio1);
     if (!idValue || !freqValue || !audio1Value) return std::nullopt;
-    return PlanFileRow{*idValue, *name, *type, *freqValue, *audio1Value};
+    return PlanRow{*idValue, *name, *type, *freqValue, *audio1Value};
 }
 
 } // namespace
 
-QString formatPlanText(const QString& title, const std::vector<PlanFileRow>& rows,
+QString formatPlanText(const QString& title, const std::vector<PlanRow>& rows,
                        const std::vector<PlanFileFooterLine>& footer) {
     QString text = title + lineEnd + columnHeader + lineEnd;
-    for (const PlanFileRow& row : rows) {
+    for (const PlanRow& row : rows) {
         for (const QString& value : {QString::number(row.id), row.name, row.type,
                                      shortestDecimal(row.freq), shortestDecimal(row.audio1)})
             text += value + tab;

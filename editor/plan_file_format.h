@@ -3,20 +3,14 @@
 // with CR LF and every value of a channel line is followed by a TAB.
 #pragma once
 
+#include "plan_row.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
 #include <vector>
 
 namespace plandex {
-
-struct PlanFileRow {
-    int id = 0;
-    QString name;
-    QString type;
-    double freq = 0.0;
-    double audio1 = 0.0;
-};
 
 // One footer line: `label` is everything before the TAB (its "*" included),
 // `value` everything after it.
@@ -27,14 +21,14 @@ struct PlanFileFooterLine {
 
 struct PlanFileContent {
     QString title;
-    std::vector<PlanFileRow> rows; // in file order, with the IDs as written
-    QStringList footerValues;      // in the order met
+    std::vector<PlanRow> rows; // in file order, with the IDs as written
+    QStringList footerValues;  // in the order met
 };
 
 // Favourites 1 to 6, the unit and the span.
 inline constexpr int maxFooterLines = 8;
 
-QString formatPlanText(const QString& title, const std::vector<PlanFileRow>& rows,
+QString formatPlanText(const QString& title, const std::vector<PlanRow>& rows,
                        const std::vector<PlanFileFooterLine>& footer);
 
 // The whole file's content, or nullopt when the text has no line at all, holds

@@ -1,5 +1,6 @@
 #include "validation_rules.h"
 
+#include "Form2.h"
 #include "validation_numbers.h"
 
 #include <QList>
@@ -50,18 +51,18 @@ std::optional<int> checkFrequency(float freq, float audio1) {
 }
 
 std::optional<HeaderFieldFailure> checkHeaderFields(const HeaderTexts& texts, int changed) {
-    for (const int field : favouriteFields) {
+    for (const int field : FavouriteElements) {
         const QString& text = texts[field];
         if (!onlyDigits(text, false)) return HeaderFieldFailure{field, CheckText::FavouriteId};
         const double value = leadingNumber(text);
         if (value > 250 || value < 0) return HeaderFieldFailure{field, CheckText::FavouriteId};
     }
-    if (changed != spanField) return std::nullopt;
-    const QString& span = texts[spanField];
-    if (!onlyDigits(span, true)) return HeaderFieldFailure{spanField, std::nullopt};
+    if (changed != SpanElement) return std::nullopt;
+    const QString& span = texts[SpanElement];
+    if (!onlyDigits(span, true)) return HeaderFieldFailure{SpanElement, std::nullopt};
     const double value = leadingNumber(span);
     if ((value > 9.9 || value < 4.0) && !span.trimmed().isEmpty())
-        return HeaderFieldFailure{spanField, CheckText::Span};
+        return HeaderFieldFailure{SpanElement, CheckText::Span};
     return std::nullopt;
 }
 

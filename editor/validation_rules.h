@@ -2,7 +2,7 @@
 // text id of the message a failed check shows, or nothing when the value passes.
 #pragma once
 
-#include "codepage.h" // sondrel::CodePage
+#include "platform/codepage.h" // sondrel::CodePage
 
 #include <QString>
 #include <array>
@@ -34,10 +34,8 @@ bool isValidType(const QString& type);
 // single precision before it is compared.
 std::optional<int> checkFrequency(float freq, float audio1);
 
-// The side panel's header fields, indexed like Text1: 0, 1, 2, 3, 5, 6 the six
-// favourite IDs, 4 the span.
-inline constexpr int spanField = 4;
-inline constexpr std::array<int, 6> favouriteFields{0, 1, 2, 3, 5, 6};
+// Texts of the side panel's header fields, indexed like Text1 (Form2.h names
+// the favourite and span elements).
 using HeaderTexts = std::array<QString, 7>;
 
 // What one run of the header check does: clear `field`, after showing

@@ -19,7 +19,7 @@ std::vector<PlanFileFooterLine> englishFooter() {
 }
 
 TEST(PlanFileFormat, WritesTheDocumentedLayout) {
-    const std::vector<PlanFileRow> rows{{1, "S1", "TV", 55.25, 6.5}, {2, "S2", "DIGI", 474, 8}};
+    const std::vector<PlanRow> rows{{1, "S1", "TV", 55.25, 6.5}, {2, "S2", "DIGI", 474, 8}};
     const QString expected = "  CH No\r\n"
                              "ID\tCHName\tTYPE\tFREQ\tAUDIO\t\r\n"
                              "1\tS1\tTV\t55.25\t6.5\t\r\n"
@@ -36,7 +36,7 @@ TEST(PlanFileFormat, WritesTheDocumentedLayout) {
 }
 
 TEST(PlanFileFormat, ReadsBackWhatItWrites) {
-    const std::vector<PlanFileRow> rows{{1, "S1", "TV", 55.25, 6.5},
+    const std::vector<PlanRow> rows{{1, "S1", "TV", 55.25, 6.5},
                                         {2, "C7", "DIGI", 471.3f, 7.999}};
     const auto content = parsePlanText(formatPlanText("title", rows, englishFooter()));
     ASSERT_TRUE(content);

@@ -1,0 +1,40 @@
+// Save and Open of the main window: the whole plan with its header as a plan
+// text file. Both set Form2::OperationResult to "Yes" or "No"; errors end in
+// "No" without a message (an empty plan on Save shows text 20).
+#pragma once
+
+#include <QString>
+
+class QFileDialog;
+
+namespace plandex {
+
+class Form2;
+
+// Asks the user for a file name; an empty name means the user cancelled.
+class PlanFileChooser {
+  public:
+    virtual ~PlanFileChooser() = default;
+    virtual QString fileToOpen() = 0;
+    virtual QString fileToSave() = 0;
+};
+
+// The chooser in use: the file dialog unless one was installed.
+PlanFileChooser& planFileChooser();
+// Installs a chooser (nullptr restores the file dialog); returns the previous one.
+PlanFileChooser* installPlanFileChooser(PlanFileChooser* chooser);
+
+// The dialog as both commands use it: *.txt files, starting in the program's
+// own directory, a typed name without extension gets ".txt".
+void PrepareFileDialog(QFileDialog& dialog);
+
+// Writes the plan in the table's stored order, the grid caption as title and
+// the header fields. The file is replaced only once it is completely written.
+void SavePlanFile(Form2& form);
+
+// Reads and checks the whole file first; only then replaces the plan (renumbered
+// 1..n in ID order) in one transaction, the grid caption and the header fields.
+// A file that cannot be read or does not hold a plan changes nothing.
+void OpenPlanFile(Form2& form);
+
+} // namespace plandex
