@@ -276,15 +276,16 @@ void Form2::DeleteSelectedChannels() {
     store_.deleteChannels(ids);
 }
 
-void Form2::InsertChannel() {
-    if (ask(TextId::ConfirmInsert, MessageStyle::Question) != MessageAnswer::Yes) return;
+bool Form2::InsertChannel() {
+    if (ask(TextId::ConfirmInsert, MessageStyle::Question) != MessageAnswer::Yes) return false;
     const int at =
         fregtable_->currentBookmark() > 0 ? fregtable_->columnValue(ColumnId).toInt() : 1;
-    if (!store_.insertChannel(at)) return; // 250 channels already
+    if (!store_.insertChannel(at)) return true; // 250 channels already
     RefreshDataGrid(CommandText, SelectById);
     fregtable_->setCurrentBookmark(at);
     fregtable_->setCurrentColumn(ColumnType);
     fregtable_->setFocus();
+    return true;
 }
 
 void Form2::setButtonEnabled(int index, bool enabled) {

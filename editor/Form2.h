@@ -81,7 +81,8 @@ class Form2 : public QWidget {
     void CopySelectedChannels();
     void PasteChannels();
     void DeleteSelectedChannels();
-    void InsertChannel();
+    // False when the user declined the question.
+    bool InsertChannel();
 
     // Toolbar buttons by position, 1 ("Upload") to 9 ("Order").
     void setButtonEnabled(int index, bool enabled);

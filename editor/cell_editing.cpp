@@ -48,7 +48,9 @@ void CellEditing::connectGrid() {
     connect(grid, &Grid::buttonClick, this, &CellEditing::OpenCellEditor);
     connect(grid, &Grid::mouseDown, this, &CellEditing::HandleGridMouse);
     connect(grid, &Grid::keyDown, this, &CellEditing::HandleGridKey);
-    connect(grid, &Grid::beforeInsert, this, [this](bool&) { form_.InsertChannel(); });
+    connect(grid, &Grid::beforeInsert, this, [this](bool& cancel) {
+        if (!form_.InsertChannel()) cancel = true;
+    });
     connect(grid, &Grid::beforeDelete, this, [](bool& cancel) {
         // Rows go only through the toolbar's Delete, which asks Yes or No.
         ask(TextId::ConfirmDelete, MessageStyle::Exclamation);
