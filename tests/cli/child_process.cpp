@@ -1,0 +1,112 @@
+#include "child_process.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace korvane::testing {
+namespace {
+
+// Starts argv with stdout (and stderr, when err >= 0) going to pipes.
+pid_t start(const std::vector<std::string>& argv, const Environment& env, const std::string& folder,
+            int out[2], int err[2]) {
+    std::vector<char*> args;
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        for (const auto& [name, value] : env)
+            setenv(name.c_str(), value.c_str(), 1);
+        if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
+        dup2(out[1], STDOUT_FILENO);
+        if (err) dup2(err[1], STDERR_FILENO);
+        close(out[0]);
+        close(out[1]);
+        if (err) {
+            close(err[0]);
+            close(err[1]);
+        }
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    close(out[1]);
+    if (err) close(err[1]);
+    return pid;
+}
+
+bool readSome(int fd, std::string& into) {
+    char buffer[4096];
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n <= 0) return false;
+    into.append(buffer, static_cast<std::size_t>(n));
+    return true;
+}
+
+} // namespace
+
+Finished runProgram(const std::vector<std::string>& argv, const Environment& env,
+                    const std::string& workingFolder) {
+    int out[2], err[2];
+    if (pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe failed");
+    const pid_t pid = start(argv, env, workingFolder, out, err);
+    Finished finished;
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    int open = 2;
+    while (open > 0 && std::chrono::steady_clock::now() < deadline) {
+        if (poll(fds, 2, 1000) <= 0) continue;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
+            if (!readSome(fds[i].fd, i == 0 ? finished.out : finished.err)) {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    if (open > 0) kill(pid, SIGKILL);
+    for (const auto& f : fds)
+        if (f.fd >= 0) close(f.fd);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    finished.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return finished;
+}
+
+RunningProgram::RunningProgram(const std::vector<std::string>& argv, const Environment& env) {
+    int out[2];
+    if (pipe(out) != 0) throw std::runtime_error("pipe failed");
+    pid_ = start(argv, env, {}, out, nullptr);
+    out_ = out[0];
+}
+
+RunningProgram::~RunningProgram() {
+    kill(pid_, SIGTERM);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    close(out_);
+}
+
+std::string RunningProgram::readLine(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (const auto end = pending_.find('\n'); end != std::string::npos) {
+            std::string line = pending_.substr(0, end);
+            pending_.erase(0, end + 1);
+            return line;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd fd{out_, POLLIN, 0};
+        if (left.count() <= 0 || poll(&fd, 1, static_cast<int>(left.count())) <= 0 ||
+            !readSome(out_, pending_))
+            return {};
+    }
+}
+
+} // namespace korvane::testing

@@ -1,0 +1,43 @@
+// Running the programs under test as separate processes, the way a user or a
+// script does: arguments, extra environment, working folder, captured output.
+#pragma once
+
+#include <chrono>
+#include <map>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace korvane::testing {
+
+using Environment = std::map<std::string, std::string>;
+
+struct Finished {
+    int status = -1; // exit status; -1 when the program was killed
+    std::string out;
+    std::string err;
+};
+
+// Runs argv[0] to its end (at most 60 s) and returns what it printed.
+Finished runProgram(const std::vector<std::string>& argv, const Environment& env = {},
+                    const std::string& workingFolder = {});
+
+// A program left running (a simulated meter); stopped with SIGTERM when the
+// object goes.
+class RunningProgram {
+  public:
+    RunningProgram(const std::vector<std::string>& argv, const Environment& env = {});
+    ~RunningProgram();
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    // The next line the program prints; empty when none comes in time.
+    std::string readLine(std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+  private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+    std::string pending_;
+};
+
+} // namespace korvane::testing
