@@ -90,8 +90,11 @@ void MeterSimulator::handle(const ReceivedFrame& frame) {
     if (options_.pacing)
         std::this_thread::sleep_for(
             std::chrono::microseconds(frame.bytes.size() * 10'000'000 / std::max(pty_.baud(), 1u)));
-    log_.record(Direction::ToMeter, frame.bytes, frame.checksumGood);
-    if (!frame.checksumGood) return; // the meter ignores a damaged frame
+    // Bytes sent at another speed than the meter's reach it garbled.
+    const auto clientBaud = pty_.clientBaud();
+    const bool garbled = clientBaud && *clientBaud != withState([](auto& s) { return s.link.baud; });
+    log_.record(Direction::ToMeter, frame.bytes, frame.checksumGood && !garbled);
+    if (!frame.checksumGood || garbled) return; // the meter ignores a damaged frame
     std::optional<sondrel::Bytes> reply;
     std::optional<unsigned> newBaud;
     {

@@ -1,5 +1,7 @@
 #include "pty_endpoint.h"
 
+#include "line_speed.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -29,11 +31,16 @@ void PtyEndpoint::openPair() {
         termios tio{};
         ::tcgetattr(fd, &tio);
         ::cfmakeraw(&tio);
+        ::cfsetspeed(&tio, B9600); // the meter's speed after power-up
         ::tcsetattr(fd, TCSANOW, &tio);
         ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     }
     ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
     devicePath_ = name;
+}
+
+std::optional<unsigned> PtyEndpoint::clientBaud() const {
+    return terminalSpeed(slave_);
 }
 
 void PtyEndpoint::closeLine() {

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -29,6 +30,8 @@ class PtyEndpoint {
     void setPacing(bool on) { pacing_ = on; }
     void setBaud(unsigned baud) { baud_ = baud; }
     unsigned baud() const { return baud_; }
+    // The speed the client has set on its end of the line (9600 until it sets one).
+    std::optional<unsigned> clientBaud() const;
 
     // Hangs the line up: the client sees no more answers until reopen().
     void closeLine();
