@@ -1,8 +1,102 @@
+// Measurement commands: tune (0x02), read the level where tuned (0x08), and
+// read a digital channel's power and quality (0x51) or its power alone (0x57),
+// all from the signal model over the active plan.
 #include "handlers.h"
 
-namespace korvane::sim {
+#include <algorithm>
+#include <cmath>
 
-// Not built yet: the meter stays silent on these commands.
-void registerMeasurementCommands(CommandTable&, MeterState&) {}
+namespace korvane::sim {
+namespace {
+
+using sondrel::Bytes;
+
+constexpr std::uint8_t CmdTune = 0x02;
+constexpr std::uint8_t CmdReadLevel = 0x08;
+constexpr std::uint8_t CmdReadDigi = 0x51;
+constexpr std::uint8_t CmdReadPowerDigi = 0x57;
+
+constexpr std::size_t TuneReplyLength = 9;
+constexpr std::size_t LevelReplyLength = 12;
+constexpr std::size_t DigiReplyLength = 14;
+constexpr std::size_t PowerDigiReplyLength = 10;
+
+void putU16(Bytes& out, long value) {
+    const auto v = static_cast<std::uint16_t>(value);
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
+}
+
+long tenths(double value, long lowest, long highest) {
+    return std::clamp(std::lround(value * 10.0), lowest, highest);
+}
+
+// Bit errors as the meter sends them: exponent e and mantissa m (10..99) with
+// ratio m x 10^-(e+1); 15, 0 when not locked; 0, 0 when none were counted;
+// 0, 255 when too many to count.
+std::pair<std::uint8_t, std::uint8_t> bitErrorBytes(const DigitalQuality& q) {
+    if (!q.mer) return {15, 0};
+    if (!q.preBer) return {0, 0};
+    if (*q.preBer >= 0.1) return {0, 255};
+    int exponent = static_cast<int>(-std::floor(std::log10(*q.preBer)));
+    long mantissa = std::lround(*q.preBer * std::pow(10.0, exponent + 1));
+    if (mantissa >= 100) mantissa /= 10, --exponent;
+    return {static_cast<std::uint8_t>(exponent), static_cast<std::uint8_t>(mantissa)};
+}
+
+// Power, power from the average, MER and bit errors of a channel by number.
+// A channel that is not digital, or not in the plan, reads as the level
+// where it is tuned and does not lock.
+Bytes digitalReading(MeterState& state, std::uint8_t number, bool withQuality) {
+    const auto channels = channelsOfActivePlan(state.plans);
+    const auto channel = std::ranges::find(channels, int{number}, &ModelChannel::number);
+    if (channel != channels.end())
+        state.signal.tunedKHz = static_cast<std::uint32_t>(std::lround(channel->mhz * 1000));
+    const auto quality =
+        channel != channels.end() ? state.signal.digitalQuality(*channel, channels) : std::nullopt;
+    DigitalQuality reading = quality.value_or(
+        DigitalQuality{state.signal.levelAt(state.signal.tunedKHz / 1000.0, channels), 0, {}, {}});
+    Bytes data;
+    putU16(data, tenths(reading.power, 0, 65535));
+    putU16(data, tenths(reading.powerFromAverage, -32768, 32767));
+    if (!withQuality) return data;
+    putU16(data, reading.mer ? tenths(*reading.mer, 0, 65535) : 0);
+    const auto [exponent, mantissa] = bitErrorBytes(reading);
+    data.push_back(exponent);
+    data.push_back(mantissa);
+    return data;
+}
+
+} // namespace
+
+void registerMeasurementCommands(CommandTable& table, MeterState& state) {
+    table.on(CmdTune, [&state](const ReceivedFrame& f) -> std::optional<Bytes> {
+        const auto p = f.params();
+        if (p.size() < 3) return std::nullopt;
+        const std::uint32_t asked = std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
+        // Beyond its range the meter tunes to the nearest end and says so.
+        auto& tuned = state.signal.tunedKHz;
+        tuned = std::clamp(asked, SignalModel::LowestKHz, SignalModel::HighestKHz);
+        const std::uint8_t data[] = {static_cast<std::uint8_t>(tuned >> 16),
+                                     static_cast<std::uint8_t>(tuned >> 8 & 0xFF),
+                                     static_cast<std::uint8_t>(tuned & 0xFF)};
+        return makeReply(CmdTune, TuneReplyLength, data);
+    });
+    table.on(CmdReadLevel, [&state](const ReceivedFrame& f) -> std::optional<Bytes> {
+        const auto channels = channelsOfActivePlan(state.plans);
+        Bytes data;
+        putU16(data, state.signal.levelTenthsAt(state.signal.tunedKHz / 1000.0, channels));
+        return makeReply(f.command(), LevelReplyLength, data);
+    });
+    table.on(CmdReadDigi, [&state](const ReceivedFrame& f) -> std::optional<Bytes> {
+        if (f.params().empty()) return std::nullopt;
+        return makeReply(f.command(), DigiReplyLength, digitalReading(state, f.params()[0], true));
+    });
+    table.on(CmdReadPowerDigi, [&state](const ReceivedFrame& f) -> std::optional<Bytes> {
+        if (f.params().empty()) return std::nullopt;
+        return makeReply(f.command(), PowerDigiReplyLength,
+                         digitalReading(state, f.params()[0], false));
+    });
+}
 
 } // namespace korvane::sim

@@ -1,0 +1,85 @@
+#include "screen_memory.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace korvane::sim {
+namespace {
+
+constexpr double BottomLevel = 20.0;
+constexpr double TopLevel = 100.0;
+
+void setPixel(sondrel::Bytes& picture, int width, int x, int y) {
+    picture[static_cast<std::size_t>(y * (width / 8) + x / 8)] |=
+        static_cast<std::uint8_t>(0x80 >> (x % 8));
+}
+
+} // namespace
+
+const sondrel::ScreenForm& ScreenMemory::blocks() const {
+    return form == Form::Big ? sondrel::BigScreenForm : sondrel::SmallScreenForm;
+}
+
+std::vector<std::uint8_t> ScreenMemory::blockOrder(std::size_t count) const {
+    std::vector<std::uint8_t> numbers;
+    for (std::size_t b = 1; b <= count; ++b)
+        numbers.push_back(static_cast<std::uint8_t>(b));
+    if (order == Order::Descending) std::ranges::reverse(numbers);
+    if (order == Order::OddThenEven)
+        std::ranges::stable_partition(numbers, [](std::uint8_t b) { return b % 2 == 1; });
+    return numbers;
+}
+
+bool pixelAt(std::span<const std::uint8_t> picture, int width, int x, int y) {
+    return (picture[static_cast<std::size_t>(y * (width / 8) + x / 8)] & (0x80 >> (x % 8))) != 0;
+}
+
+sondrel::Bytes spectrumScreen(const ScreenMemory& screen, const SignalModel& signal,
+                              std::span<const ModelChannel> channels) {
+    const int w = screen.width;
+    const int h = screen.height;
+    sondrel::Bytes picture(screen.pictureBytes(), 0);
+    for (int x = 0; x < w; ++x)
+        setPixel(picture, w, x, 0), setPixel(picture, w, x, h - 1);
+    for (int y = 0; y < h; ++y)
+        setPixel(picture, w, 0, y), setPixel(picture, w, w - 1, y);
+    const double centre = signal.tunedKHz / 1000.0;
+    const int inner = h - 2;
+    for (int x = 1; x < w - 1; ++x) {
+        const double mhz = centre + screen.spanMHz * ((x - 0.5) / (w - 2) - 0.5);
+        const double share =
+            (signal.levelAt(mhz, channels) - BottomLevel) / (TopLevel - BottomLevel);
+        const int filled = std::clamp(static_cast<int>(std::lround(share * inner)), 0, inner);
+        for (int y = h - 1 - filled; y < h - 1; ++y)
+            setPixel(picture, w, x, y);
+    }
+    for (int y = 1; y < h - 1; y += 2)
+        setPixel(picture, w, w / 2, y);
+    return picture;
+}
+
+void to_json(nlohmann::json& j, const ScreenMemory& s) {
+    static constexpr const char* orders[] = {"ascending", "descending", "oddThenEven"};
+    j = {{"form", s.form == ScreenMemory::Form::Big ? "big" : "small"},
+         {"width", s.width},
+         {"height", s.height},
+         {"spanMHz", s.spanMHz},
+         {"order", orders[static_cast<int>(s.order)]},
+         {"picture", s.picture ? nlohmann::json(*s.picture) : nlohmann::json()}};
+}
+
+void from_json(const nlohmann::json& j, ScreenMemory& s) {
+    s.form =
+        j.value("form", "small") == "big" ? ScreenMemory::Form::Big : ScreenMemory::Form::Small;
+    s.width = j.value("width", s.width) / 8 * 8;
+    s.height = j.value("height", s.height);
+    s.spanMHz = j.value("spanMHz", s.spanMHz);
+    const std::string order = j.value("order", "ascending");
+    s.order = order == "descending"    ? ScreenMemory::Order::Descending
+              : order == "oddThenEven" ? ScreenMemory::Order::OddThenEven
+                                       : ScreenMemory::Order::Ascending;
+    if (j.contains("picture") && !j.at("picture").is_null())
+        s.picture = j.at("picture").get<sondrel::Bytes>();
+}
+
+} // namespace korvane::sim
