@@ -1,0 +1,230 @@
+// Save and Open of plan text files through the main window, on a real plan
+// database: what reaches the file, what comes back, and what a bad file leaves.
+#include "cell_editing_fixture.h"
+#include "plan_file_encoding.h"
+#include "plan_files.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace plandex::testing {
+namespace {
+
+class FixedChooser final : public PlanFileChooser {
+  public:
+    FixedChooser() : previous_(installPlanFileChooser(this)) {}
+    ~FixedChooser() override { installPlanFileChooser(previous_); }
+    QString fileToOpen() override { return ++asked, path; }
+    QString fileToSave() override { return ++asked, path; }
+    QString path;
+    int asked = 0;
+
+  private:
+    PlanFileChooser* previous_;
+};
+
+class PlanFilesTest : public EditorWindowTest {
+  protected:
+    void SetUp() override {
+        EditorWindowTest::SetUp();
+        chooser.path = folder.filePath("plan.txt");
+    }
+    void setHeader(const QStringList& favourites, const QString& unit, const QString& span) {
+        for (std::size_t i = 0; i < FavouriteElements.size(); ++i)
+            field(FavouriteElements[i]).setText(favourites.value(static_cast<qsizetype>(i)));
+        form->Combo5()->setCurrentText(unit);
+        field(SpanElement).setText(span);
+    }
+    QStringList header() const {
+        QStringList texts;
+        for (int element : FavouriteElements)
+            texts << field(element).text();
+        return texts << form->Combo5()->currentText() << field(SpanElement).text();
+    }
+    void writeFile(const QByteArray& bytes) {
+        QFile file(chooser.path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QByteArray readFile() const {
+        QFile file(chooser.path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void open() {
+        OpenPlanFile(*form);
+        QApplication::processEvents();
+    }
+
+    FixedChooser chooser;
+};
+
+TEST_F(PlanFilesTest, SaveWritesThePlanInStoredOrderWithItsHeader) {
+    setHeader({"1", "2", "0", "0", "0", "3"}, "dBuV", "8.5");
+    SavePlanFile(*form);
+    EXPECT_EQ(form->OperationResult, "Yes");
+    EXPECT_EQ(readFile(), QByteArray("  CH No\r\n"
+                                     "ID\tCHName\tTYPE\tFREQ\tAUDIO\t\r\n"
+                                     "1\tS1\tTV\t55.25\t6.5\t\r\n"
+                                     "2\tS2\tDIGI\t474\t8\t\r\n"
+                                     "3\tC5\tTV\t175.25\t5.5\t\r\n"
+                                     "1st Favorite CH  ID*\t1\r\n"
+                                     "2nd Favorite CH  ID*\t2\r\n"
+                                     "3rd Favorite CH ID*\t0\r\n"
+                                     "4th Favorite CH  ID*\t0\r\n"
+                                     "5th Favorite CH  ID*\t0\r\n"
+                                     "6th Favorite CH  ID*\t3\r\n"
+                                     "Unit*\tdBuV\r\n"
+                                     "*Span\t8.5\r\n"));
+}
+
+TEST_F(PlanFilesTest, SaveThenOpenGivesTheSamePlanHeaderAndTitle) {
+    setHeader({"1", "2", "0", "0", "250", "3"}, "dBmV", "8");
+    grid().setCaption("My plan");
+    SavePlanFile(*form);
+    ASSERT_EQ(form->OperationResult, "Yes");
+
+    PlanStore(form->store()).replaceAll({{1, "X", "TV", 100, 4.5}});
+    setHeader({}, "", "");
+    grid().setCaption("other");
+    open();
+
+    EXPECT_EQ(form->OperationResult, "Yes");
+    EXPECT_EQ(storedRows(), threeChannels());
+    EXPECT_EQ(header(), QStringList({"1", "2", "0", "0", "250", "3", "dBmV", "8"}));
+    EXPECT_FLOAT_EQ(form->SpanValue, 8);
+    EXPECT_EQ(grid().caption(), "My plan");
+    EXPECT_EQ(grid().rowCount(), 3) << "the grid shows the opened plan";
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(PlanFilesTest, SaveOfAnEmptyPlanAsksToLoadOneAndWritesNothing) {
+    PlanStore(form->store()).replaceAll({});
+    SavePlanFile(*form);
+    EXPECT_EQ(form->OperationResult, "No");
+    EXPECT_EQ(messages.textIds(), std::vector<int>{TextId::LoadPlanFirst});
+    EXPECT_EQ(messages.shown.front().style, MessageStyle::Exclamation);
+    EXPECT_EQ(chooser.asked, 0);
+    EXPECT_FALSE(QFile::exists(chooser.path));
+}
+
+TEST_F(PlanFilesTest, CancelledDialogEndsInNo) {
+    chooser.path.clear();
+    SavePlanFile(*form);
+    EXPECT_EQ(form->OperationResult, "No");
+    OpenPlanFile(*form);
+    EXPECT_EQ(form->OperationResult, "No");
+    EXPECT_EQ(storedRows(), threeChannels());
+}
+
+TEST_F(PlanFilesTest, FailedSaveLeavesTheOldFileIntact) {
+    writeFile("the old plan\r\n");
+    // A name Windows-1252 cannot hold: the text cannot be written on this system.
+    PlanStore(form->store())
+        .replaceAll({{1, "S1", "TV", 55.25, 6.5}, {2, QString::fromUtf8("频"), "TV", 62.25, 6.5}});
+    SavePlanFile(*form);
+    EXPECT_EQ(form->OperationResult, "No");
+    EXPECT_EQ(readFile(), "the old plan\r\n");
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files),
+              QStringList({"FileDB2000.mdb", "plan.txt"}))
+        << "no temporary file left behind";
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(PlanFilesTest, OpenReadsLinesAsTheFormatSays) {
+    writeFile("title\r\n"
+              "ID\tCHName\tTYPE\tFREQ\tAUDIO\t\r\n"
+              "9\tS9\tTV\t100\r\n"              // no trailing TAB
+              "1\t\"S1\"\tTV\t55.25\t6.5\t\r\n" // quoted token
+              "5\tID1\tTV\t60\t6.5\t\r\n"       // looks like the header
+              "5\tS5\tDIGI\t474\t8\t\r\n"
+              "1st*\t7\r\n2nd*\t8\r\n3rd*\t\r\n4th*\t\r\n5th*\t\r\n6th*\t\r\nUnit*\tdBuV\r\n"
+              "*Span\t6\r\n");
+    open();
+    EXPECT_EQ(form->OperationResult, "Yes");
+    const std::vector<PlanRow> expected{
+        {1, "S1", "TV", 55.25, 6.5}, {2, "S5", "DIGI", 474, 8}, {3, "S9", "TV", 100, 100}};
+    EXPECT_EQ(storedRows(), expected) << "renumbered 1..n in ID order";
+    EXPECT_EQ(header(), QStringList({"7", "8", "", "", "", "", "dBuV", "6"}));
+}
+
+TEST_F(PlanFilesTest, TitleOnlyFileEmptiesThePlanAndTheHeader) {
+    setHeader({"1", "2", "3", "4", "5", "6"}, "dBuV", "8");
+    writeFile("just a title\r\n");
+    open();
+    EXPECT_EQ(form->OperationResult, "Yes");
+    EXPECT_TRUE(storedRows().empty());
+    EXPECT_EQ(grid().caption(), "just a title");
+    EXPECT_FLOAT_EQ(form->SpanValue, 0);
+    // The span box receives "0", which its own check refuses and clears.
+    EXPECT_EQ(messages.textIds(), std::vector<int>{29});
+    EXPECT_EQ(header(), QStringList({"", "", "", "", "", "", "", ""}));
+}
+
+TEST_F(PlanFilesTest, FooterLabelsInEitherLanguageOpenOnTheOther) {
+    for (const std::int16_t saveIn : {ChineseOffset, EnglishOffset}) {
+        const std::int16_t openIn = saveIn == ChineseOffset ? EnglishOffset : ChineseOffset;
+        LanguageOffset = saveIn;
+        form->ApplyCaptions();
+        setHeader({"1", "2", "3", "0", "0", "0"}, "dBuV", "8");
+        SavePlanFile(*form);
+        ASSERT_EQ(form->OperationResult, "Yes");
+        EXPECT_EQ(readFile().contains("\xB5\xDA"
+                                      "1"),
+                  saveIn == ChineseOffset)
+            << "\"第1\" in GBK in the Chinese labels";
+
+        LanguageOffset = openIn;
+        setHeader({}, "", "");
+        open();
+        EXPECT_EQ(form->OperationResult, "Yes");
+        EXPECT_EQ(header(), QStringList({"1", "2", "3", "0", "0", "0", "dBuV", "8"}));
+        EXPECT_EQ(storedRows(), threeChannels());
+    }
+}
+
+TEST_F(PlanFilesTest, GbkFileOpensOnAChineseSystem) {
+    LanguageOffset = ChineseOffset;
+    writeFile(*encodeAnsi(QString::fromUtf8("   频道表\r\n1\tS1\tTV\t55.25\t6.5\t\r\n"),
+                          ansiCodePageFor(ChineseOffset)));
+    open();
+    EXPECT_EQ(form->OperationResult, "Yes");
+    EXPECT_EQ(grid().caption(), QString::fromUtf8("   频道表"));
+    EXPECT_EQ(storedRows(), std::vector<PlanRow>({{1, "S1", "TV", 55.25, 6.5}}));
+}
+
+TEST_F(PlanFilesTest, DamagedFileChangesNothing) {
+    QByteArray nineFooters = "t\r\n1\tA\tTV\t100\t6.5\t\r\n";
+    for (int i = 0; i < 9; ++i)
+        nineFooters += "x*\t1\r\n";
+    QByteArray garbage;
+    for (int i = 0; i < 512; ++i)
+        garbage += static_cast<char>((i * 7919) % 256);
+    const std::vector<std::pair<const char*, QByteArray>> files{
+        {"binary garbage", garbage},
+        {"ninth footer line", nineFooters},
+        {"text in Freq", "t\r\n1\tA\tTV\t100\t6.5\t\r\n2\tB\tTV\tabc\t6.5\t\r\n"},
+        {"empty file", ""},
+    };
+    showPlan();
+    setHeader({"1", "2", "3", "4", "5", "6"}, "dBuV", "8");
+    for (const auto& [what, bytes] : files) {
+        writeFile(bytes);
+        open();
+        EXPECT_EQ(form->OperationResult, "No") << what;
+        EXPECT_EQ(storedRows(), threeChannels()) << what;
+        EXPECT_EQ(header(), QStringList({"1", "2", "3", "4", "5", "6", "dBuV", "8"})) << what;
+        EXPECT_EQ(grid().caption(), "  CH No") << what;
+        EXPECT_EQ(grid().rowCount(), 3) << what;
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(PlanFilesTest, MissingFileChangesNothing) {
+    chooser.path = folder.filePath("no such file.txt");
+    open();
+    EXPECT_EQ(form->OperationResult, "No");
+    EXPECT_EQ(storedRows(), threeChannels());
+}
+
+} // namespace
+} // namespace plandex::testing
