@@ -55,11 +55,14 @@ Grid::Grid(QWidget* parent)
     caption_->setAutoFillBackground(true);
     caption_->setBackgroundRole(QPalette::Dark);
     caption_->setForegroundRole(QPalette::BrightText);
-    caption_->setFixedHeight(twipsToPixels(CaptionHeightTwips));
+    // The grid's frame counts into the height above the first row.
+    caption_->setFixedHeight(twipsToPixels(CaptionHeightTwips) - frameWidth());
     layout->addWidget(caption_);
 
     view_ = new GridView(this);
     view_->setObjectName("FregtableTable");
+    // Framed by the grid alone, so the rows sit where the window computes them.
+    view_->setFrameShape(QFrame::NoFrame);
     view_->setModel(presentation_);
     view_->horizontalHeader()->setFixedHeight(twipsToPixels(ColumnTitleHeightTwips));
     view_->verticalHeader()->setFixedWidth(twipsToPixels(RecordSelectorWidthTwips));
