@@ -144,6 +144,19 @@ TEST_F(ActivationTest, LateBoundCallsGoThroughTheLibrarysDispatcher) {
     EXPECT_EQ(dispatch.GetIDsOfNames("Connect", &id), DispEUnknownName);
 }
 
+TEST_F(ActivationTest, TheInstalledYieldHookRunsInsideTheLibrary) {
+    client::ConnectionPtr connection = library_->createConnection();
+    int yields = 0;
+    library_->setYieldHook([](void* count) { ++*static_cast<int*>(count); }, &yields);
+    Variant result;
+    // Selecting a plan yields once after its exchange, which fails quickly without a port.
+    ASSERT_EQ(connection->CarryPlanNum(UserPlanA, &result), S_Ok);
+    EXPECT_EQ(yields, 1);
+    library_->setYieldHook(nullptr, nullptr);
+    ASSERT_EQ(connection->CarryPlanNum(UserPlanA, &result), S_Ok);
+    EXPECT_EQ(yields, 1);
+}
+
 TEST(LoadingFromAFile, ThatIsNotTheLibraryFailsWithTheReason) {
     try {
         SondrelLibrary::loadFrom("/nonexistent/libSondrel.so.2");
