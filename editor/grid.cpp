@@ -79,6 +79,7 @@ Grid::Grid(QWidget* parent)
     connect(presentation_, &QAbstractItemModel::modelReset, this, [this] {
         selectedBookmarks_.clear();
         pendingCommit_.reset();
+        applyColumnWidths();
         // Fresh rows start with the first one current, as a data control's do.
         if (presentation_->rowCount() > 0)
             view_->selectionModel()->setCurrentIndex(presentation_->index(0, 0),
@@ -90,8 +91,6 @@ Grid::Grid(QWidget* parent)
     connect(qApp, &QApplication::focusChanged, this, &Grid::onFocusChanged);
 
     setRowHeightTwips(rowHeightTwips_);
-    for (int c = 0; c < GridColumnCount; ++c)
-        setColumnWidthTwips(c, presentation_->column(c).widthTwips);
 }
 
 Grid::~Grid() {
@@ -101,6 +100,11 @@ Grid::~Grid() {
 void Grid::setDataSource(DataControl* source) {
     source_ = source;
     presentation_->setSourceModel(source);
+}
+
+void Grid::applyColumnWidths() {
+    for (int c = 0; c < columnCount(); ++c)
+        view_->setColumnWidth(c, twipsToPixels(presentation_->column(c).widthTwips));
 }
 
 void Grid::setCaption(const QString& caption) {

@@ -158,6 +158,8 @@ class Grid : public QFrame {
     void reportError(int code, const QString& description);
     std::optional<QVariant> convertText(int column, const QString& text) const;
     void trackSelection();
+    // The columns of a newly bound or refreshed source take the widths set for them.
+    void applyColumnWidths();
     void onFocusChanged(QWidget* old, QWidget* now);
     bool contains(QWidget* widget) const;
 

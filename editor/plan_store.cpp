@@ -130,7 +130,10 @@ bool idInUse(const QSqlDatabase& db, int id) {
 } // namespace
 
 QString PlanStore::defaultDatabasePath() {
-    const QString programDir = QCoreApplication::applicationDirPath();
+    return databasePathFor(QCoreApplication::applicationDirPath());
+}
+
+QString PlanStore::databasePathFor(const QString& programDir) {
     const QString delivered = QDir(programDir).filePath(DatabaseFileName);
     if (QFileInfo(programDir).isWritable()) return delivered;
 

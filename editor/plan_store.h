@@ -43,6 +43,8 @@ class PlanStore {
     // of that delivered file, $XDG_DATA_HOME/plandex/FileDB2000.mdb (by default
     // ~/.local/share/plandex), made from the delivered file the first time.
     static QString defaultDatabasePath();
+    // The same rule for the program folder programDir.
+    static QString databasePathFor(const QString& programDir);
 
     // A store on an existing database file; the file is never created here.
     explicit PlanStore(QString databasePath);
