@@ -1,0 +1,49 @@
+#include "commands_report.h"
+
+#include "cli_errors.h"
+
+#include <cstdio>
+#include <iostream>
+
+namespace sondrel::cli {
+
+void Report::addOptions(CLI::App& command) {
+    command.add_flag("--json", json_, "print one line of JSON instead of text");
+    command.footer("Exit status: 0 done, 1 library not loadable, 2 usage error, 3 member error, "
+                   "4 the meter did not carry it out (no answer, a bad reply).");
+}
+
+int Report::done(const Json& fields, const std::string& text) const {
+    std::cout << (json_ ? jsonLine(fields) : text) << '\n';
+    return ExitCompleted;
+}
+
+int Report::notDone(std::string_view member, std::string_view why) const {
+    if (json_) {
+        Json line = Json::object();
+        line["member"] = std::string(member);
+        line["result"] = 0;
+        std::cout << jsonLine(line) << '\n';
+    } else {
+        std::cerr << "sondrel: " << member << " was not carried out: " << why << '\n';
+    }
+    return ExitNotDone;
+}
+
+bool callDone(Session& session, std::string_view member, std::vector<Variant>& args) {
+    const Variant result = session.call(member, args);
+    if (result.type() == VarType::Bstr) return !result.asBstr().empty();
+    return result.toNumber() == 1.0;
+}
+
+std::string fixed(double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+double numberOf(const Variant& value) {
+    return value.toNumber().value_or(0.0);
+}
+
+} // namespace sondrel::cli

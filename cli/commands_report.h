@@ -1,0 +1,45 @@
+// What the task commands (level, cn, files, set, screen, ...) share: text for
+// people by default, one line of JSON with --json, and exit status 4 when the
+// meter did not carry the command out (a member result of 0).
+#pragma once
+
+#include "json_values.h"
+#include "session.h"
+
+#include <CLI/CLI.hpp>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sondrel::cli {
+
+inline constexpr int ExitNotDone = 4;
+
+class Report {
+  public:
+    // Adds --json and the exit statuses to a command's help.
+    void addOptions(CLI::App& command);
+    // Prints the outcome, as JSON fields or as the text; returns exit status 0.
+    int done(const Json& fields, const std::string& text) const;
+    // Prints that the member was not carried out ({"member": NAME, "result": 0}
+    // with --json, else one line on standard error saying why it may be);
+    // returns ExitNotDone.
+    int notDone(std::string_view member,
+                std::string_view why = "no answer, or a reply of another form, from the "
+                                       "meter") const;
+
+  private:
+    bool json_ = false;
+};
+
+// Calls a member; true when it reports 1 (carried out). A string result (the
+// model) counts as carried out when it is not empty.
+bool callDone(Session& session, std::string_view member, std::vector<Variant>& args);
+
+// A number as text with the given decimals: "55.25", "84.1".
+std::string fixed(double value, int decimals);
+// A number a member wrote (any numeric kind); 0 when there is none.
+double numberOf(const Variant& value);
+
+} // namespace sondrel::cli
