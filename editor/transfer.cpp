@@ -87,11 +87,10 @@ void enableAfterTransfer(Form2& form) {
 }
 
 // Replaces the table by the received rows in one transaction, letting the
-// window repaint and the progress bar move before each row.
+// window repaint and the progress bar move before each row. Throws StoreError
+// with the table as it was.
 void StoreReceivedPlan(Form2& form, const SafeArray<Channellist>& channels) {
     form.store().replaceAll(receivedRows(channels), [] { QCoreApplication::processEvents(); });
-    form.Fregtable()->setCaption(Text(TextId::GridCaption));
-    form.RefreshDataGrid(CommandText, SelectByFreq);
 }
 
 bool ReadPlanFromMeter(Form2& form) {
@@ -105,9 +104,19 @@ bool ReadPlanFromMeter(Form2& form) {
         form.OperationResult = ResultNo;
         return false;
     }
+    try {
+        // The plan is stored before the header is shown, so that a plan the
+        // database refuses leaves table and header as they were.
+        StoreReceivedPlan(form, channels);
+    } catch (const StoreError& e) {
+        tell(QString::fromStdString(e.what()), MessageStyle::Exclamation);
+        form.OperationResult = ResultNo;
+        return false;
+    }
     showHeader(form, head);
     form.OperationResult = ResultYes;
-    StoreReceivedPlan(form, channels);
+    form.Fregtable()->setCaption(Text(TextId::GridCaption));
+    form.RefreshDataGrid(CommandText, SelectByFreq);
     return true;
 }
 
