@@ -110,6 +110,19 @@ TEST_F(CellEditingTest, SecondClickOnTypeTogglesItWithTheSpanCorrection) {
     EXPECT_EQ(typeAndFreq(), std::make_pair(QString("TV"), 471.25));
 }
 
+TEST_F(CellEditingTest, SecondClickOnFreqWritesTheRowAndStaysOnTheCell) {
+    clickCell(3, ColumnName);
+    grid().setColumnText(ColumnName, "AB"); // a changed row, not yet written
+    clickCell(3, ColumnFreq);
+    EXPECT_EQ(storedRows()[2].name, "3") << "first click: a new cell";
+    clickCell(3, ColumnFreq);
+    QApplication::processEvents();
+    EXPECT_EQ(storedRows()[2].name, "AB");
+    EXPECT_EQ(grid().currentBookmark(), 3);
+    EXPECT_EQ(grid().currentColumn(), ColumnFreq);
+    EXPECT_FALSE(grid().columnLocked(ColumnFreq));
+}
+
 TEST_F(CellEditingTest, TypeSwitchWithEmptySpanLowersTheFrequency) {
     grid().setCurrentBookmark(1);
     editing->SwitchType();
