@@ -57,6 +57,17 @@ class Scanner {
 
 enum class Order { YearMonthDay, MonthDayYear, DayMonthYear };
 
+// The order a language writes numeric dates in: year first in Chinese,
+// Japanese and Korean, month first in US English, day first elsewhere.
+Order orderOf(std::uint16_t languageId) {
+    constexpr std::uint16_t PrimaryLanguageMask = 0x3FF;
+    constexpr std::uint16_t Chinese = 0x04, Japanese = 0x11, Korean = 0x12;
+    const std::uint16_t primary = languageId & PrimaryLanguageMask;
+    if (primary == Chinese || primary == Japanese || primary == Korean) return Order::YearMonthDay;
+    if (languageId == LangIdEnglishUs) return Order::MonthDayYear;
+    return Order::DayMonthYear;
+}
+
 int expandYear(const Number& year) {
     if (year.digits > 2) return year.value;
     return year.value < 30 ? 2000 + year.value : 1900 + year.value;
@@ -98,8 +109,7 @@ std::optional<CivilDateTime> readDate(Scanner& in, std::uint16_t languageId) {
         if (!n) return std::nullopt;
         parts[i] = *n;
     }
-    const bool chinese = languageId == LangIdChinesePrc || languageId == LangIdChineseTaiwan;
-    const Order preferred = chinese ? Order::YearMonthDay : Order::MonthDayYear;
+    const Order preferred = orderOf(languageId);
     for (Order order : {preferred, Order::MonthDayYear, Order::DayMonthYear, Order::YearMonthDay})
         if (auto date = dateOf(parts, order)) return date;
     return std::nullopt;

@@ -13,8 +13,9 @@
 namespace sondrel {
 
 // The date (with the time of day as its fraction); nullopt when the text reads
-// as no date or time. languageId picks the preferred order: year-month-day for
-// Chinese, month-day-year for the rest.
+// as no date or time. languageId picks the preferred order: year first for
+// Chinese, Japanese and Korean, month first for US English, day first for the
+// rest. Two-digit years 00..29 are 2000..2029, 30..99 are 1930..1999.
 std::optional<ComDate> readDateText(std::string_view text, std::uint16_t languageId);
 
 } // namespace sondrel
