@@ -1,6 +1,7 @@
 // Measurement commands: tune (0x02), read the level where tuned (0x08), and
 // read a digital channel's power and quality (0x51) or its power alone (0x57),
-// all from the signal model over the active plan.
+// all from the signal model over the active plan. Levels go out in dBuV
+// whatever the level unit setting, which changes only the meter's display.
 #include "handlers.h"
 
 #include <algorithm>

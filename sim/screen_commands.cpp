@@ -11,15 +11,22 @@ using sondrel::Bytes;
 
 constexpr std::uint8_t CmdReadScreen = 0x72;
 
+// Reply data starts at reply position 5.
+constexpr std::size_t DataStart = 5;
+// The block count travels in one byte.
+constexpr std::size_t MostBlocks = 255;
+
+// The reply carrying block `number` of a picture padded to whole blocks.
 Bytes blockReply(const ScreenTransfer& transfer, const sondrel::ScreenForm& form,
                  std::uint8_t number) {
     Bytes data(form.replyLength - sondrel::FrameOverhead, 0);
-    data[0] = static_cast<std::uint8_t>(transfer.blockOrder.size());
-    data[1] = number;
-    const std::size_t from = (number - 1u) * form.blockSize;
-    const std::size_t count = std::min(form.blockSize, transfer.picture.size() - from);
-    std::copy_n(transfer.picture.begin() + static_cast<std::ptrdiff_t>(from), count,
-                data.begin() + 2);
+    data[sondrel::ScreenBlockCountPos - DataStart] =
+        static_cast<std::uint8_t>(transfer.blockOrder.size());
+    data[sondrel::ScreenBlockNumberPos - DataStart] = number;
+    std::copy_n(
+        transfer.picture.begin() + static_cast<std::ptrdiff_t>((number - 1u) * form.blockSize),
+        form.blockSize,
+        data.begin() + static_cast<std::ptrdiff_t>(sondrel::ScreenBlockDataPos - DataStart));
     return makeReply(CmdReadScreen, form.replyLength, data);
 }
 
@@ -35,7 +42,7 @@ void registerScreenCommands(CommandTable& table, MeterState& state) {
                 spectrumScreen(screen, state.signal, channelsOfActivePlan(state.plans)));
             const std::size_t count =
                 (transfer.picture.size() + form.blockSize - 1) / form.blockSize;
-            transfer.blockOrder = screen.blockOrder(std::clamp<std::size_t>(count, 1, 255));
+            transfer.blockOrder = screen.blockOrder(std::clamp<std::size_t>(count, 1, MostBlocks));
             transfer.picture.resize(transfer.blockOrder.size() * form.blockSize, 0);
             screen.transfer = std::move(transfer);
         }
