@@ -190,13 +190,19 @@ TEST_F(MeasurementTest, CnOfAWeakCarrierStopsAfterTwoReadingsAndALostReadingFail
     EXPECT_EQ(cn.asI2(), -99);
 }
 
-TEST_F(MeasurementTest, CnLetsAnArgumentThatIsNoNumberFailTheCall) {
+TEST_F(MeasurementTest, CnLetsAnArgumentThatIsNoNumberOrBeyondItsProbesFailTheCall) {
     Variant cn = Variant::i2(-99);
     Variant result;
     EXPECT_EQ(link().GetCN(Variant::bstr("fifty"), &cn, &result), sondrel::MemberETypeMismatch);
     EXPECT_EQ(cn.asI2(), -99);
     EXPECT_TRUE(framesToMeterHex().empty());
     EXPECT_EQ(sondrel::describeMemberError(sondrel::MemberETypeMismatch), "Type mismatch");
+
+    // A carrier whose probes lie beyond 16 bits of MHz fails the call once it has been read.
+    scriptLevels({850, 850});
+    EXPECT_EQ(link().GetCN(Variant::r8(40000), &cn, &result), sondrel::MemberEOverflow);
+    EXPECT_EQ(cn.asI2(), -99);
+    EXPECT_EQ(tunedKilohertz(frames()).size(), 2u);
 }
 
 TEST_F(MeasurementTest, CnOfAModelCarrierIsItsHeightOverTheNoiseLessTwelve) {
