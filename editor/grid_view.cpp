@@ -64,6 +64,8 @@ void RowSelectors::paintSection(QPainter* painter, const QRect& rect, int logica
     // The current row carries a small arrow, as record selectors do.
     if (logicalIndex != grid_->currentBookmark() - 1) return;
     painter->save();
+    // The style leaves its own clip behind; the arrow belongs to this section.
+    painter->setClipRect(rect);
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setPen(Qt::NoPen);
     painter->setBrush(palette().color(QPalette::ButtonText));
