@@ -44,7 +44,7 @@ AnalogPlan cablePlan() {
     head.Fav4 = 22;
     head.Fav5 = 43;
     head.Fav6 = 60;
-    head.Un = 0;
+    head.Un = 1; // dBuV, as the editor writes it
     head.Span = 8;
     plan.head = sondrel::headEntryOf(head);
     return plan;
