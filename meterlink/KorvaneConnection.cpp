@@ -1,4 +1,5 @@
 #include "KorvaneConnection.h"
+#include "common/command_codes.h"
 
 #include "sondrel_ids.h"
 
@@ -7,9 +8,6 @@ namespace {
 
 std::atomic<long> liveObjectCount{0};
 
-constexpr std::uint8_t CmdOpenConnection = 0x2B;
-constexpr std::uint8_t CmdCloseConnection = 0x09;
-constexpr std::uint8_t CmdReset = 0x0A;
 constexpr std::uint8_t PlainReplyLength = 6;
 
 } // namespace

@@ -2,6 +2,8 @@
 // noise estimate and the carrier offset sweep computed here from level
 // readings, digital channel power and quality, and the active plan letter.
 #include "KorvaneConnection.h"
+#include "common/command_codes.h"
+#include "common/plan_codec_packets.h"
 #include "measurements_estimates.h"
 
 #include "common/member_errors.h"
@@ -16,13 +18,6 @@
 
 namespace sondrel {
 namespace {
-
-constexpr std::uint8_t CmdSetupFreq = 0x02;
-constexpr std::uint8_t CmdReadLevel = 0x08;
-constexpr std::uint8_t CmdReadPlan = 0x27;
-constexpr std::uint8_t CmdSelectPlan = 0x28;
-constexpr std::uint8_t CmdReadDigi = 0x51;
-constexpr std::uint8_t CmdReadPowerDigi = 0x57;
 
 constexpr std::uint8_t SetupFreqReplyLength = 9;
 constexpr std::uint8_t LevelReplyLength = 12;
@@ -231,7 +226,7 @@ HResult KorvaneConnection::ReadPowerDigi(std::int16_t nowchan, float* power, flo
 HResult KorvaneConnection::ReadNowChannel(std::string* NowChannel, std::int16_t* result) {
     if (!NowChannel || !result) return E_Pointer;
     Reply reply;
-    *result = wire().Exchange(PlanReplyLength, commandBuffer(CmdReadPlan), reply);
+    *result = wire().Exchange(PlanReplyLength, commandBuffer(CmdReadPlanNumber), reply);
     if (*result != 0)
         if (auto letter = PlanLetters.textOf(reply.byte(5))) *NowChannel = *letter;
     return S_Ok;

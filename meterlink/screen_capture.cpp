@@ -1,6 +1,7 @@
 // Copies the meter's display memory, block by block, into a fixed-size buffer.
 // The picture inside is the meter's; the library does not look at it.
 #include "KorvaneConnection.h"
+#include "common/command_codes.h"
 
 #include "common/member_errors.h"
 #include "common/screen_blocks.h"
@@ -11,8 +12,6 @@
 
 namespace sondrel {
 namespace {
-
-constexpr std::uint8_t CmdReadScreen = 0x72;
 
 class BlockOutOfRange : public std::out_of_range {
   public:

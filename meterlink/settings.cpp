@@ -1,6 +1,7 @@
 // The meter's model and its user settings. Settings travel as short codes;
 // clients see the option texts of common/option_texts.h.
 #include "KorvaneConnection.h"
+#include "common/command_codes.h"
 
 #include "common/com_date.h"
 #include "common/option_texts.h"
@@ -11,20 +12,6 @@
 
 namespace sondrel {
 namespace {
-
-constexpr std::uint8_t CmdSetupLevelUnit = 0x16;
-constexpr std::uint8_t CmdReadTemperatureUnit = 0x17;
-constexpr std::uint8_t CmdSetupTemperatureUnit = 0x18;
-constexpr std::uint8_t CmdReadVolume = 0x19;
-constexpr std::uint8_t CmdSetupVolume = 0x1A;
-constexpr std::uint8_t CmdSetupDateTime = 0x1C;
-constexpr std::uint8_t CmdSetupShutdownTime = 0x1E;
-constexpr std::uint8_t CmdSetupLimits = 0x22;
-constexpr std::uint8_t CmdSetupFreqStep = 0x24;
-constexpr std::uint8_t CmdSetupBackLight = 0x38;
-constexpr std::uint8_t CmdReadShutdownTime = 0x39;
-constexpr std::uint8_t CmdReadModel = 0x50;
-constexpr std::uint8_t CmdSetupBaudRate = 0x58;
 
 constexpr std::uint8_t ModelReplyLength = 11;
 constexpr std::uint8_t SettingReplyLength = 7; // a read, or a set that echoes the value now set

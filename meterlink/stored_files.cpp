@@ -1,6 +1,7 @@
 // The measurement files the meter keeps: counting them, reading the header or
 // the whole content of one, deleting one. Contents pass through unread.
 #include "KorvaneConnection.h"
+#include "common/command_codes.h"
 
 #include "common/com_date.h"
 #include "common/option_texts.h"
@@ -14,10 +15,6 @@ namespace {
 
 using namespace stored_files;
 
-constexpr std::uint8_t CmdDeleteFile = 0x29;
-constexpr std::uint8_t CmdReadFileHead = 0x2A;
-constexpr std::uint8_t CmdReadDirectory = 0x6A;
-constexpr std::uint8_t CmdReadFileContent = 0x6B;
 constexpr std::uint8_t DeleteReplyLength = 6;
 
 // Each byte becomes one character through the system's code page, zero bytes included.

@@ -2,20 +2,18 @@
 // read a digital channel's power and quality (0x51) or its power alone (0x57),
 // all from the signal model over the active plan. Levels go out in dBuV
 // whatever the level unit setting, which changes only the meter's display.
+#include "common/command_codes.h"
 #include "handlers.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace korvane::sim {
+
+using namespace sondrel::command_codes;
 namespace {
 
 using sondrel::Bytes;
-
-constexpr std::uint8_t CmdTune = 0x02;
-constexpr std::uint8_t CmdReadLevel = 0x08;
-constexpr std::uint8_t CmdReadDigi = 0x51;
-constexpr std::uint8_t CmdReadPowerDigi = 0x57;
 
 constexpr std::size_t TuneReplyLength = 9;
 constexpr std::size_t LevelReplyLength = 12;
@@ -71,7 +69,7 @@ Bytes digitalReading(MeterState& state, std::uint8_t number, bool withQuality) {
 } // namespace
 
 void registerMeasurementCommands(CommandTable& table, MeterState& state) {
-    table.on(CmdTune, [&state](const ReceivedFrame& f) -> std::optional<Bytes> {
+    table.on(CmdSetupFreq, [&state](const ReceivedFrame& f) -> std::optional<Bytes> {
         const auto p = f.params();
         if (p.size() < 3) return std::nullopt;
         const std::uint32_t asked = std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
@@ -81,7 +79,7 @@ void registerMeasurementCommands(CommandTable& table, MeterState& state) {
         const std::uint8_t data[] = {static_cast<std::uint8_t>(tuned >> 16),
                                      static_cast<std::uint8_t>(tuned >> 8 & 0xFF),
                                      static_cast<std::uint8_t>(tuned & 0xFF)};
-        return makeReply(CmdTune, TuneReplyLength, data);
+        return makeReply(CmdSetupFreq, TuneReplyLength, data);
     });
     table.on(CmdReadLevel, [&state](const ReceivedFrame& f) -> std::optional<Bytes> {
         const auto channels = channelsOfActivePlan(state.plans);

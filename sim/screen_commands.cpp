@@ -1,15 +1,16 @@
 // Screen copy (0x72): the first request (with a parameter) takes a snapshot of
 // the display and sends its first block; each bare request sends the next.
+#include "common/command_codes.h"
 #include "handlers.h"
 
 #include <algorithm>
 
 namespace korvane::sim {
+
+using namespace sondrel::command_codes;
 namespace {
 
 using sondrel::Bytes;
-
-constexpr std::uint8_t CmdReadScreen = 0x72;
 
 // Reply data starts at reply position 5.
 constexpr std::size_t DataStart = 5;

@@ -2,6 +2,7 @@
 // that the library reads back answer with the value now set in R[5]; the
 // other sets echo their parameters. A code the meter does not know leaves
 // the setting as it was.
+#include "common/command_codes.h"
 #include "handlers.h"
 
 #include "common/option_texts.h"
@@ -9,23 +10,11 @@
 #include <algorithm>
 
 namespace korvane::sim {
+
+using namespace sondrel::command_codes;
 namespace {
 
 using sondrel::Bytes;
-
-constexpr std::uint8_t CmdSetupLevelUnit = 0x16;
-constexpr std::uint8_t CmdReadTemperatureUnit = 0x17;
-constexpr std::uint8_t CmdSetupTemperatureUnit = 0x18;
-constexpr std::uint8_t CmdReadVolume = 0x19;
-constexpr std::uint8_t CmdSetupVolume = 0x1A;
-constexpr std::uint8_t CmdSetupDateTime = 0x1C;
-constexpr std::uint8_t CmdSetupShutdownTime = 0x1E;
-constexpr std::uint8_t CmdSetupLimits = 0x22;
-constexpr std::uint8_t CmdSetupFreqStep = 0x24;
-constexpr std::uint8_t CmdSetupBackLight = 0x38;
-constexpr std::uint8_t CmdReadShutdownTime = 0x39;
-constexpr std::uint8_t CmdReadModel = 0x50;
-constexpr std::uint8_t CmdSetupBaudRate = 0x58;
 
 constexpr std::size_t ModelReplyLength = 11;
 constexpr std::size_t ValueReplyLength = 7;

@@ -1,5 +1,6 @@
 // Stored measurement file commands: delete (0x29), header (0x2A), directory
 // pages or file count (0x6A) and content pages (0x6B).
+#include "common/command_codes.h"
 #include "handlers.h"
 
 #include "common/stored_file_layout.h"
@@ -8,15 +9,13 @@
 #include <cstdio>
 
 namespace korvane::sim {
+
+using namespace sondrel::command_codes;
 namespace {
 
 using sondrel::Bytes;
 using namespace sondrel::stored_files;
 
-constexpr std::uint8_t CmdDeleteFile = 0x29;
-constexpr std::uint8_t CmdFileHead = 0x2A;
-constexpr std::uint8_t CmdDirectory = 0x6A;
-constexpr std::uint8_t CmdContent = 0x6B;
 constexpr std::size_t AckLength = 6;
 
 // Reply data starts at reply position 5; positions below are reply positions.
@@ -45,7 +44,7 @@ Bytes headerReply(const StoredFile& f, HeaderForm form) {
         Bytes data = replyData(ShortHeaderLength);
         putText(data, ShortDatePos, twoDigits(s.month, s.day, s.year, '/'));
         putText(data, ShortTimePos, time);
-        return makeReply(CmdFileHead, ShortHeaderLength, data);
+        return makeReply(CmdReadFileHead, ShortHeaderLength, data);
     }
     Bytes data = replyData(LongHeaderLength);
     putText(data, LongNamePos, f.name.substr(0, NameLength));
@@ -55,7 +54,7 @@ Bytes headerReply(const StoredFile& f, HeaderForm form) {
     putText(data, LongTimePos, time);
     data[LongFlagsPos - DataStart] = f.flags;
     data[LongBasePlanPos - DataStart] = f.basePlan;
-    return makeReply(CmdFileHead, LongHeaderLength, data);
+    return makeReply(CmdReadFileHead, LongHeaderLength, data);
 }
 
 // The next page of the transfer, or nothing when none is under way.
@@ -88,31 +87,31 @@ void registerStoredFileCommands(CommandTable& table, MeterState& state) {
         memory.files.erase(memory.files.begin() + (f.params()[0] - 1));
         return makeReply(CmdDeleteFile, AckLength);
     });
-    table.on(CmdFileHead, [&memory](const ReceivedFrame& f) -> std::optional<Bytes> {
+    table.on(CmdReadFileHead, [&memory](const ReceivedFrame& f) -> std::optional<Bytes> {
         if (f.params().empty()) return std::nullopt;
         const StoredFile* file = memory.file(f.params()[0]);
         if (!file) return std::nullopt;
         return headerReply(*file, memory.headerForm);
     });
-    table.on(CmdDirectory, [&memory](const ReceivedFrame& f) -> std::optional<Bytes> {
+    table.on(CmdReadDirectory, [&memory](const ReceivedFrame& f) -> std::optional<Bytes> {
         if (!f.params().empty()) {
-            startTransfer(memory.transfer, CmdDirectory, memory.directoryPages());
+            startTransfer(memory.transfer, CmdReadDirectory, memory.directoryPages());
             return nextPage(memory.transfer);
         }
-        if (memory.transfer && memory.transfer->command == CmdDirectory)
+        if (memory.transfer && memory.transfer->command == CmdReadDirectory)
             return nextPage(memory.transfer);
         const auto count = static_cast<std::uint16_t>(memory.files.size());
         const std::uint8_t data[] = {static_cast<std::uint8_t>(count >> 8),
                                      static_cast<std::uint8_t>(count & 0xFF)};
-        return makeReply(CmdDirectory, CountReplyLength, data);
+        return makeReply(CmdReadDirectory, CountReplyLength, data);
     });
-    table.on(CmdContent, [&memory](const ReceivedFrame& f) -> std::optional<Bytes> {
+    table.on(CmdReadFileContent, [&memory](const ReceivedFrame& f) -> std::optional<Bytes> {
         if (!f.params().empty()) {
             const StoredFile* file = memory.file(f.params()[0]);
-            startTransfer(memory.transfer, CmdContent, file ? file->content : Bytes{});
+            startTransfer(memory.transfer, CmdReadFileContent, file ? file->content : Bytes{});
             return nextPage(memory.transfer);
         }
-        if (memory.transfer && memory.transfer->command == CmdContent)
+        if (memory.transfer && memory.transfer->command == CmdReadFileContent)
             return nextPage(memory.transfer);
         return std::nullopt;
     });
