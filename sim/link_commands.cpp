@@ -2,18 +2,22 @@
 // answered with a plain six-byte acknowledgement.
 #include "handlers.h"
 
+#include "common/command_codes.h"
+
 namespace korvane::sim {
 
+using namespace sondrel::command_codes;
+
 void registerLinkCommands(CommandTable& table, MeterState& state) {
-    table.on(0x2B, [&state](const ReceivedFrame& f) {
+    table.on(CmdOpenConnection, [&state](const ReceivedFrame& f) {
         state.link.connected = true;
         return makeReply(f.command(), 6);
     });
-    table.on(0x09, [&state](const ReceivedFrame& f) {
+    table.on(CmdCloseConnection, [&state](const ReceivedFrame& f) {
         state.link.connected = false;
         return makeReply(f.command(), 6);
     });
-    table.on(0x0A, [&state](const ReceivedFrame& f) {
+    table.on(CmdReset, [&state](const ReceivedFrame& f) {
         ++state.link.resets;
         return makeReply(f.command(), 6);
     });
