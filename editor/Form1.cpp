@@ -2,6 +2,7 @@
 
 #include "Form2.h"
 #include "messages.h"
+#include "own_texts.h"
 #include "meter_connection.h"
 #include "texts.h"
 #include "title_strip.h"
@@ -106,7 +107,7 @@ void Form1::Form_Load() {
     LanguageOffset = languageOffsetFor(sondrel::systemDefaultLanguageId());
     ApplyCaptions();
     if (const auto failure = createMeterConnection())
-        tell(libraryUnavailableText(*failure), MessageStyle::Exclamation);
+        tell(ownText(OwnText::LibraryUnavailable).arg(*failure), MessageStyle::Exclamation);
     GetCOM();
     InitPortDialog();
 }

@@ -188,12 +188,4 @@ QString Text(int textId) {
     return QString::fromUtf8(text);
 }
 
-QString libraryUnavailableText(const QString& reason) {
-    if (LanguageOffset == ChineseOffset)
-        return QString::fromUtf8("无法加载仪器通信库 Sondrel，上传和下传不可用。\n") + reason;
-    return QStringLiteral("The meter link library Sondrel could not be loaded; Upload and "
-                          "Download are not available.\n") +
-           reason;
-}
-
 } // namespace plandex

@@ -70,8 +70,4 @@ inline constexpr int HeaderSent = 72;
 // Suffix of the start-up and main window titles.
 inline constexpr const char* VersionSuffix = " V1.25";
 
-// The one message outside the string table: the meter link library could not be
-// loaded, so transfers are unavailable. In the language of LanguageOffset.
-QString libraryUnavailableText(const QString& reason);
-
 } // namespace plandex
