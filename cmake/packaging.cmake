@@ -5,6 +5,19 @@
 #   plandex         the editor and what it brings     (component editor)
 # Configure with -DCMAKE_INSTALL_PREFIX=/usr so that GNUInstallDirs puts the
 # library in the multi-arch folder; scripts/package does.
+
+# The build gives programs and library the run-path $ORIGIN:$ORIGIN/../lib;
+# installed, they need none (the loader looks beside the program and in ../lib
+# itself, then on the system's library path), so the installed copies drop it.
+function(install_without_runpath component file)
+  install(CODE "file(RPATH_REMOVE FILE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${file}\")"
+    COMPONENT ${component})
+endfunction()
+install_without_runpath(editor ${CMAKE_INSTALL_BINDIR}/plandex)
+install_without_runpath(tools ${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:sondrel>)
+install_without_runpath(tools ${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:korvane-sim>)
+install_without_runpath(library ${CMAKE_INSTALL_LIBDIR}/$<TARGET_FILE_NAME:Sondrel>)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME plandex)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

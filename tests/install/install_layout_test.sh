@@ -2,9 +2,10 @@
 # Installs the build into a staging folder, whole and component by component,
 # and checks what the Debian packages rely on: every installed file belongs to
 # a packaged component; programs, library links, database, desktop entry, icon
-# and manual pages are where Debian expects them; a client program builds
-# against the staged headers alone, with pkg-config and with find_package, and
-# creates KorvaneConnection through the staged library.
+# and manual pages are where Debian expects them, without the build's
+# run-path; a client program builds against the staged headers alone, with
+# pkg-config and with find_package, and creates KorvaneConnection through the
+# staged library.
 #
 #   install_layout_test.sh BUILD_DIR SOURCE_DIR PREFIX LIBDIR
 set -euo pipefail
@@ -40,6 +41,9 @@ done
 [ "$(readlink "$root/$libdir/libSondrel.so.2")" = libSondrel.so.2.01 ] || fail "soname link"
 [ "$(readlink "$root/$libdir/libSondrel.so")" = libSondrel.so.2 ] || fail "development link"
 [ ! -e "$root/bin/FileDB2000.mdb" ] || fail "the database is installed beside the program"
+for f in bin/plandex bin/sondrel bin/korvane-sim "$libdir/libSondrel.so.2.01"; do
+  ! readelf -d "$root/$f" | grep -q 'R.*PATH' || fail "$f keeps the build's run-path"
+done
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$root/share/applications/plandex.desktop" || fail "desktop entry"
 fi
