@@ -53,10 +53,10 @@ include(CPack)
 # The programs load the library at run time, so dpkg-shlibdeps cannot see that
 # they need it: the component dependencies say so.
 cpack_add_component(library DISPLAY_NAME "Sondrel library"
-  DESCRIPTION "meter link library Sondrel\n The shared library libSondrel.so.2 with the class KorvaneConnection, which talks\n to a hand-held cable-television signal level meter over its serial line:\n channel plans, levels, C/N, digital channel quality, stored measurement\n files, settings and screen copies.")
+  DESCRIPTION "meter link library Sondrel\nThe shared library libSondrel.so.2 with the class KorvaneConnection, which talks\nto a hand-held cable-television signal level meter over its serial line:\nchannel plans, levels, C/N, digital channel quality, stored measurement\nfiles, settings and screen copies.")
 cpack_add_component(development DISPLAY_NAME "Sondrel development files" DEPENDS library
-  DESCRIPTION "meter link library Sondrel - development files\n Headers, the link library, a pkg-config file (sondrel) and a CMake package\n (Sondrel, target Sondrel::Sondrel) for programs that create KorvaneConnection\n and call it.")
+  DESCRIPTION "meter link library Sondrel - development files\nHeaders, the link library, a pkg-config file (sondrel) and a CMake package\n(Sondrel, target Sondrel::Sondrel) for programs that create KorvaneConnection\nand call it.")
 cpack_add_component(tools DISPLAY_NAME "Sondrel tools" DEPENDS library
-  DESCRIPTION "command-line client and simulated meter for Sondrel\n sondrel reaches every member of KorvaneConnection from a shell or a script\n and offers task commands (levels, files, settings, screen copies, ports).\n korvane-sim is a simulated meter on a pseudo-terminal, for trying things out\n without the instrument.")
+  DESCRIPTION "command-line client and simulated meter for Sondrel\nsondrel reaches every member of KorvaneConnection from a shell or a script\nand offers task commands (levels, files, settings, screen copies, ports).\nkorvane-sim is a simulated meter on a pseudo-terminal, for trying things out\nwithout the instrument.")
 cpack_add_component(editor DISPLAY_NAME "Plandex" DEPENDS library
-  DESCRIPTION "channel plan editor for a signal level meter\n Plandex prepares the channel plan of a hand-held cable-television signal\n level meter and moves it to and from the meter over a serial line. English\n and Chinese user interface.")
+  DESCRIPTION "channel plan editor for a signal level meter\nPlandex prepares the channel plan of a hand-held cable-television signal\nlevel meter and moves it to and from the meter over a serial line. English\nand Chinese user interface.")
