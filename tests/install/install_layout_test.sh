@@ -42,7 +42,7 @@ done
 [ "$(readlink "$root/$libdir/libSondrel.so")" = libSondrel.so.2 ] || fail "development link"
 [ ! -e "$root/bin/FileDB2000.mdb" ] || fail "the database is installed beside the program"
 for f in bin/plandex bin/sondrel bin/korvane-sim "$libdir/libSondrel.so.2.01"; do
-  ! readelf -d "$root/$f" | grep -q 'R.*PATH' || fail "$f keeps the build's run-path"
+  ! readelf -d "$root/$f" | grep 'R.*PATH' >/dev/null || fail "$f keeps the build's run-path"
 done
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$root/share/applications/plandex.desktop" || fail "desktop entry"
