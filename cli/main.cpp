@@ -16,7 +16,9 @@ int main(int argc, char** argv) {
     std::string port;
     app.add_option("--port", port, "serial port for the object: N or COMn (1 to 16)");
     app.require_subcommand(1);
-    app.footer("Exit status: 0 done, 1 library not loadable, 2 usage error, 3 member error.");
+    app.footer("Run 'sondrel COMMAND --help' for the arguments of a command.\n"
+               "Exit status: 0 done, 1 library not loadable, 2 usage error, 3 member error, 4 the "
+               "meter did not carry it out (no answer, a bad reply).");
 
     std::vector<std::pair<CLI::App*, std::unique_ptr<Command>>> commands;
     for (const auto& entry : CommandRegistry::instance().entries()) {

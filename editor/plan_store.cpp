@@ -134,8 +134,14 @@ QString PlanStore::defaultDatabasePath() {
 }
 
 QString PlanStore::databasePathFor(const QString& programDir) {
-    const QString delivered = QDir(programDir).filePath(DatabaseFileName);
-    if (QFileInfo(programDir).isWritable()) return delivered;
+    // An installed program (bin/plandex) finds the delivered file in
+    // share/plandex and always works on the per-user copy, even for a user who
+    // could write beside the program.
+    const QString beside = QDir(programDir).filePath(DatabaseFileName);
+    const QString shared = QDir::cleanPath(programDir + "/../share/plandex/" + DatabaseFileName);
+    const bool installed = !QFileInfo::exists(beside) && QFileInfo::exists(shared);
+    if (!installed && QFileInfo(programDir).isWritable()) return beside;
+    const QString delivered = installed ? shared : beside;
 
     const QString userDir =
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/plandex";

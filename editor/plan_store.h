@@ -39,9 +39,10 @@ struct StoredRow {
 class PlanStore {
   public:
     // The database the program uses: FileDB2000.mdb beside the program when the
-    // program's folder is writable; otherwise (an installed copy) a per-user copy
-    // of that delivered file, $XDG_DATA_HOME/plandex/FileDB2000.mdb (by default
-    // ~/.local/share/plandex), made from the delivered file the first time.
+    // program's folder is writable; otherwise, and always for an installed program
+    // (delivered file in ../share/plandex), a per-user copy of the delivered file,
+    // $XDG_DATA_HOME/plandex/FileDB2000.mdb (by default ~/.local/share/plandex),
+    // made from it the first time.
     static QString defaultDatabasePath();
     // The same rule for the program folder programDir.
     static QString databasePathFor(const QString& programDir);

@@ -16,7 +16,7 @@ void onSignal(int) {
 
 int main(int argc, char** argv) {
     using namespace korvane::sim;
-    CLI::App app{"Simulated signal level meter on a pseudo-terminal"};
+    CLI::App app{"Simulated signal level meter on a pseudo-terminal", "korvane-sim"};
     SimulatorOptions options;
     std::vector<std::string> faults;
     app.add_option("--com", options.comNumber, "register the line as port COMn (1-16)")
@@ -27,10 +27,18 @@ int main(int argc, char** argv) {
     app.add_option("--state", options.stateFile, "keep the meter's memory in this file");
     app.add_option("--wire-log", options.wireLogFile, "append every frame, in hex, to this file");
     app.add_option("--fault", faults,
-                   "misbehave: COMMAND:KIND[=VALUE][,after=K][,times=T] (see faults.h)");
+                   "misbehave: COMMAND:KIND[=VALUE][,after=K][,times=T], COMMAND a hex "
+                   "byte or 'any' (kinds below)");
     app.add_flag("--pace", options.pacing,
                  "take frames and send replies at line speed (10 bits a byte)");
     app.set_version_flag("--version", "korvane-sim 1.25");
+    app.footer("Fault kinds: noreply (no reply), truncate=K (only the first K bytes), badsum "
+               "(wrong checksum), plainsum (plain sum instead of the checksum), extra=K (K bytes "
+               "after the reply), garbage=K (K stray bytes before it), delay=MS (reply after MS "
+               "milliseconds), close (hang the line up). after=K lets K matching frames through "
+               "first; times=T spoils T replies (default: all from then on).\n"
+               "Prints the device path, and the port entry with --com, then answers frames as "
+               "the meter does until interrupted.");
     CLI11_PARSE(app, argc, argv);
 
     try {

@@ -101,6 +101,29 @@ TEST_F(PlanStoreTest, ReadOnlyProgramFolderGetsAPerUserCopyOfTheDeliveredFile) {
     qunsetenv("XDG_DATA_HOME");
 }
 
+// An installed editor (bin/plandex, share/plandex/FileDB2000.mdb) works on the
+// per-user copy even where it could write beside itself, as root can.
+TEST_F(PlanStoreTest, InstalledProgramAlwaysWorksOnAPerUserCopyOfTheSharedTemplate) {
+    QTemporaryDir dataHome;
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
+    const QString programDir = folder.filePath("usr/bin");
+    const QString templateDir = folder.filePath("usr/share/plandex");
+    QDir().mkpath(programDir);
+    QDir().mkpath(templateDir);
+    const QString templateFile = copyDeliveredDatabase(templateDir, rowsWithFrequencies({100}));
+    QFile::setPermissions(templateFile, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+
+    const QString path = PlanStore::databasePathFor(programDir);
+    ASSERT_EQ(path, dataHome.filePath("plandex/FileDB2000.mdb"));
+    EXPECT_FALSE(QFileInfo::exists(QDir(programDir).filePath(DatabaseFileName)));
+    PlanStore copy(path);
+    ASSERT_TRUE(copy.insertChannel(1)) << "the copy is the user's to change";
+    EXPECT_EQ(copy.rowCount(), 2);
+    EXPECT_EQ(PlanStore(templateFile).rowCount(), 1) << "the template stays as delivered";
+    EXPECT_EQ(PlanStore::databasePathFor(programDir), path) << "later runs keep the copy";
+    qunsetenv("XDG_DATA_HOME");
+}
+
 TEST_F(PlanStoreTest, InsertIntoEmptyTableMakesTheDefaultRow) {
     PlanStore store = storeWith({});
     ASSERT_TRUE(store.insertChannel(1));
