@@ -59,6 +59,13 @@ SurveyResult measure(_KorvaneConnection& meter, const SurveyChannel& channel,
     return result;
 }
 
+// A name from the meter without the blanks that pad it to its field.
+std::string trimmed(const std::string& name) {
+    const auto first = name.find_first_not_of(std::string(" \0", 2));
+    if (first == std::string::npos) return {};
+    return name.substr(first, name.find_last_not_of(std::string(" \0", 2)) - first + 1);
+}
+
 // Sums for one group's share of the pooled least-squares fit.
 struct GroupSums {
     int count = 0;
@@ -93,7 +100,8 @@ SurveyPlan surveyPlanOf(const SafeArray<Channellist>& channels, const ChannelHea
     SurveyPlan plan;
     int place = 0;
     for (const Channellist& channel : channels.items)
-        plan.channels.push_back({++place, channel.ChannelName, channel.Type, channel.freq});
+        plan.channels.push_back(
+            {++place, trimmed(channel.ChannelName), channel.Type, channel.freq});
     plan.favourites = {head.Fav1, head.Fav2, head.Fav3, head.Fav4, head.Fav5, head.Fav6};
     // The editor writes 2 for dBmV and 1 for dBuV.
     plan.unit = head.Un == 2 ? "dBmV" : "dBuV";
