@@ -6,6 +6,7 @@
 #include "survey_chart.h"
 #include "survey_csv.h"
 #include "survey_window.h"
+#include "toolbar_icons.h"
 
 #include <QDir>
 #include <QFile>
@@ -121,6 +122,13 @@ TEST(SurveyWindow, ShowsTheNumbersAndSavesThemAsCsvAndPng) {
     installMessageSink(previous);
     ASSERT_EQ(sink.prompts.size(), 2);
     EXPECT_TRUE(sink.prompts[0].contains(nowhere));
+}
+
+TEST(SurveyWindow, TheSurveyCommandHasAPictureOfItsOwn) {
+    const QImage survey = toolbarIcon("Survey").pixmap(32, 32).toImage();
+    ASSERT_FALSE(survey.isNull());
+    EXPECT_NE(survey, toolbarIcon("Order").pixmap(32, 32).toImage());
+    EXPECT_EQ(QColor(survey.pixel(5, 28)), analogueBarColour);
 }
 
 TEST(SurveyWindow, ACancelledSurveySaysSoAndAPlanTooSmallHasNoTilt) {
