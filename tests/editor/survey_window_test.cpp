@@ -5,6 +5,7 @@
 #include "own_texts.h"
 #include "survey_chart.h"
 #include "survey_csv.h"
+#include "survey_plan.h"
 #include "survey_window.h"
 #include "toolbar_icons.h"
 
@@ -122,6 +123,21 @@ TEST(SurveyWindow, ShowsTheNumbersAndSavesThemAsCsvAndPng) {
     installMessageSink(previous);
     ASSERT_EQ(sink.prompts.size(), 2);
     EXPECT_TRUE(sink.prompts[0].contains(nowhere));
+}
+
+TEST(SurveyPlanOfEditor, APlanFileIsSurveyedAsOpenWouldStoreIt) {
+    PlanFileContent file;
+    file.rows = {{5, "S1", "TV", 105.25, 5.5}, {9, "C21", "DIGI", 474, 8}};
+    file.footerValues = {"2", "1", "", "x", "0", "0", "dBmV", "8"};
+    const auto plan = surveyPlanOf(file);
+    ASSERT_EQ(plan.channels.size(), 2u);
+    EXPECT_EQ(plan.channels[0], (sondrel::client::SurveyChannel{1, "S1", "TV", 105.25}));
+    EXPECT_EQ(plan.channels[1], (sondrel::client::SurveyChannel{2, "C21", "DIGI", 474}));
+    EXPECT_EQ(plan.favourites, (std::vector<int>{2, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(plan.unit, "dBmV");
+    // The main window's rows keep their IDs; a unit box that is empty means dBuV.
+    EXPECT_EQ(surveyPlanOf(file.rows, {}, "").channels[1].number, 9);
+    EXPECT_EQ(surveyPlanOf(file.rows, {}, "").unit, "dBuV");
 }
 
 TEST(SurveyWindow, TheSurveyCommandHasAPictureOfItsOwn) {
