@@ -143,6 +143,20 @@ TEST_F(SurveyCommand, TheMetersPlanWithALostReplyAndThePlanFileGiveTheSameNumber
     EXPECT_EQ(line.rfind("tilt: -", 0), 0u) << line;
 }
 
+TEST_F(SurveyCommand, TheSimulatorKeepsTheTiltItWasGivenInItsState) {
+    startMeter(sim::MeterState{}, {"--tilt", "-2.5"});
+    meter_.reset(); // stopping saves the state
+    sim::MeterState saved;
+    json::parse(fileText(file("meter.json"))).get_to(saved);
+    EXPECT_EQ(saved.signal.tiltPer100MHz, -2.5);
+    // Without --tilt the kept one stands.
+    startMeter(saved, {});
+    meter_.reset();
+    json::parse(fileText(file("meter.json"))).get_to(saved);
+    EXPECT_EQ(saved.signal.tiltPer100MHz, -2.5);
+    EXPECT_LT(sim::SignalModel{}.tiltPer100MHz, 0); // a new meter's carriers fall too
+}
+
 TEST_F(SurveyCommand, AFileThatIsNotAPlanIsAUsageError) {
     std::ofstream(file("binary.txt"), std::ios::binary) << std::string("\0\1\2", 3);
     const Finished run = sondrel({"--plan", file("binary.txt").string()});
