@@ -14,9 +14,9 @@ client::SondrelLibrary& Session::library() {
 
 IDispatchLike& Session::object() {
     if (object_) return *object_.get();
-    client::ConnectionPtr connection = library().createConnection();
+    connection_ = library().createConnection();
     void* dispatch = nullptr;
-    if (failed(connection->QueryInterface(IID_IDispatch, &dispatch)))
+    if (failed(connection_->QueryInterface(IID_IDispatch, &dispatch)))
         throw client::LoadError("KorvaneConnection offers no dispatch interface");
     object_ = client::InterfacePtr<IDispatchLike>(static_cast<IDispatchLike*>(dispatch));
     if (port_) {
@@ -26,6 +26,11 @@ IDispatchLike& Session::object() {
         call(*put, value);
     }
     return *object_.get();
+}
+
+_KorvaneConnection& Session::connection() {
+    object();
+    return *connection_.get();
 }
 
 Variant Session::call(const MemberInfo& member, std::vector<Variant>& args) {

@@ -31,6 +31,9 @@ class Session {
     Variant call(const MemberInfo& member, std::vector<Variant>& args);
     // The same for a member named by text; a property is read.
     Variant call(std::string_view name, std::vector<Variant>& args);
+    // The same object through its early-bound interface, for code that takes
+    // one (the level survey).
+    _KorvaneConnection& connection();
 
   private:
     // The object, created on first use; PortDevice is put when --port was given.
@@ -38,7 +41,8 @@ class Session {
 
     std::optional<int> port_;
     std::shared_ptr<client::SondrelLibrary> library_;
-    client::InterfacePtr<IDispatchLike> object_; // released before the library
+    client::ConnectionPtr connection_;           // released before the library
+    client::InterfacePtr<IDispatchLike> object_; // the same object, late-bound
 };
 
 // A port given as N or COMn (1 to 16); throws UsageError.

@@ -19,6 +19,27 @@ constexpr std::array ownTable{
     OwnEntry{OwnText::LibraryUnavailable, "无法加载仪器通信库 Sondrel，上传和下传不可用。\n%1",
              "The meter link library Sondrel could not be loaded; Upload and Download are not "
              "available.\n%1"},
+    OwnEntry{OwnText::SurveyCommand, "电平测量", "Survey"},
+    OwnEntry{OwnText::SurveyTitle, "频道电平测量", "Level survey"},
+    OwnEntry{OwnText::SurveyProgress, "已测量 %1 / %2 个频道", "%1 of %2 channels measured"},
+    OwnEntry{OwnText::SurveyColumnChannel, "序号", "CH"},
+    OwnEntry{OwnText::SurveyColumnName, "频道", "Name"},
+    OwnEntry{OwnText::SurveyColumnType, "类型", "Type"},
+    OwnEntry{OwnText::SurveyColumnFrequency, "频率 (MHz)", "Frequency (MHz)"},
+    OwnEntry{OwnText::SurveyColumnLevel, "电平 (%1)", "Level (%1)"},
+    OwnEntry{OwnText::SurveyColumnCn, "载噪比 (dB)", "C/N (dB)"},
+    OwnEntry{OwnText::SurveyFailed, "失败", "failed"},
+    OwnEntry{OwnText::SurveyTilt, "斜率：%1 dB / 100 MHz", "Tilt: %1 dB per 100 MHz"},
+    OwnEntry{OwnText::SurveyNoTilt, "斜率：测得的频道不足", "Tilt: too few channels measured"},
+    OwnEntry{OwnText::SurveyFavourites, "最高与最低喜好频道之差：%1 dB",
+             "Highest minus lowest favourite: %1 dB"},
+    OwnEntry{OwnText::SurveyNoFavourites, "最高与最低喜好频道之差：无",
+             "Highest minus lowest favourite: not measured"},
+    OwnEntry{OwnText::SurveyStopped, "测量已取消，只显示已测的频道。",
+             "The survey was cancelled; only the channels measured are shown."},
+    OwnEntry{OwnText::SurveySaveCsv, "另存为 CSV", "Save as CSV"},
+    OwnEntry{OwnText::SurveySavePng, "另存为 PNG", "Save as PNG"},
+    OwnEntry{OwnText::SurveySaveFailed, "无法写入 %1", "Could not write %1"},
 };
 
 } // namespace

@@ -149,6 +149,18 @@ const std::map<QString, std::function<void(QPainter&)>>& painters() {
                  p.drawRect(QRectF(3, 5 + i * 6.5, 8 + i * 4.5, 4));
              verticalArrow(p, QColor(230, 140, 30), false);
          }},
+        {"Survey",
+         [](QPainter& p) {
+             // Level bars falling with frequency under their tilt line.
+             p.setPen(Qt::NoPen);
+             p.setBrush(QColor(48, 110, 200));
+             for (int i = 0; i < 5; ++i)
+                 p.drawRect(QRectF(3 + i * 5.5, 8 + i * 3, 4, 22 - i * 3));
+             p.setPen(QPen(QColor(215, 40, 40), 2.5, Qt::SolidLine, Qt::RoundCap));
+             p.drawLine(QPointF(3, 5), QPointF(29, 19));
+             p.setPen(QPen(outline, 1.5));
+             p.drawLine(QPointF(2, 30.5), QPointF(30, 30.5));
+         }},
     };
     return all;
 }

@@ -29,6 +29,9 @@ int main(int argc, char** argv) {
     app.add_option("--fault", faults,
                    "misbehave: COMMAND:KIND[=VALUE][,after=K][,times=T], COMMAND a hex "
                    "byte or 'any' (kinds below)");
+    app.add_option("--tilt", options.tiltPer100MHz,
+                   "level change of the carriers per 100 MHz, dB (negative: falling with "
+                   "frequency); kept in --state");
     app.add_flag("--pace", options.pacing,
                  "take frames and send replies at line speed (10 bits a byte)");
     app.set_version_flag("--version", "korvane-sim 1.25");

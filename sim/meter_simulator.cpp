@@ -15,6 +15,7 @@ MeterSimulator::MeterSimulator(SimulatorOptions options) : options_(std::move(op
         std::ifstream in(options_.stateFile);
         nlohmann::json::parse(in).get_to(state_);
     }
+    if (options_.tiltPer100MHz) state_.signal.tiltPer100MHz = *options_.tiltPer100MHz;
     if (!options_.wireLogFile.empty()) log_.openFile(options_.wireLogFile);
     pty_.setPacing(options_.pacing);
     registerLinkCommands(table_, state_);

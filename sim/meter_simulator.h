@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -24,6 +25,7 @@ struct SimulatorOptions {
     std::string stateFile;   // load from and save to this file (empty: demo state, not saved)
     std::string wireLogFile; // also append the wire log to this file
     bool pacing = false;     // take frames and send replies at line speed
+    std::optional<double> tiltPer100MHz; // set the spectrum's tilt (and keep it in the state)
 };
 
 class MeterSimulator {

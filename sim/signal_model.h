@@ -9,8 +9,9 @@
 //          1.15 x the symbol rate when the plan gives one), of channel power
 //          digitalPower.
 // Over all lies a noise floor (noiseFloor dBuV, with a fixed ripple of up to
-// noiseRipple dB across frequency). Video carriers stand at videoLevel dBuV,
-// rising by tiltPer100MHz per 100 MHz above 50 MHz, each one up to
+// noiseRipple dB across frequency). Video carriers stand at videoLevel dBuV
+// at 50 MHz and change by tiltPer100MHz per 100 MHz above it (falling, as at
+// the end of a cable, when it is negative), each one up to
 // levelSpread dB off that line; each carrier sits a fixed whole number of
 // 10 kHz steps (at most maxOffsetKHz) beside its nominal frequency. The
 // spreads and offsets are fixed functions of the channel frequency, so the
@@ -59,7 +60,7 @@ struct SignalModel {
     double noiseFloor = 30.0;
     double noiseRipple = 0.6;
     double videoLevel = 84.0;
-    double tiltPer100MHz = 0.4;
+    double tiltPer100MHz = -0.5;
     double levelSpread = 1.5;
     double audioBelowVideo = 13.0;
     double digitalPower = 82.0;

@@ -1,0 +1,71 @@
+// Figures for a level survey of the 60-channel demonstration plan against a
+// meter that answers at line speed (9600 baud): its time against its floor,
+// the exchanges the members must make with their pauses.
+#include "KorvaneConnection.h"
+#include "bench_support.h"
+#include "level_survey.h"
+
+#include <cstdio>
+
+using namespace korvane;
+using namespace sondrel;
+
+namespace {
+
+constexpr double SecondsPerByte = 10 / 9600.0; // 10 bits a byte at 9600 baud
+constexpr double ExchangePause = 0.4;          // before every Exchange
+
+// An analogue reading: tune (9-byte frame, 9-byte reply) and read the level
+// (6-byte frame, 12-byte reply), each an Exchange with its pause.
+constexpr double analogueFloor = 2 * ExchangePause + (9 + 9 + 6 + 12) * SecondsPerByte;
+// A digital reading: the power command (7 bytes) and its 10-byte reply, sent
+// without a pause.
+constexpr double digitalFloor = (7 + 10) * SecondsPerByte;
+
+} // namespace
+
+int main() {
+    bench::BenchMeter meter(/*pacing=*/true);
+    auto* link = new KorvaneConnection();
+    link->put_PortDevice(bench::BenchPort);
+
+    SafeArray<Channellist> channels;
+    ChannelHead head;
+    Variant result;
+    bench::Stopwatch read;
+    link->ReadChannel(UserPlanA, &channels, &head, &result);
+    const double readSeconds = read.seconds();
+    if (result.toNumber() != 1.0 || channels.size() != 60) {
+        std::printf("ReadChannel of the demonstration plan failed\n");
+        return 1;
+    }
+    const client::SurveyPlan plan = client::surveyPlanOf(channels, head);
+    std::size_t analogue = 0, digital = 0;
+    for (const auto& channel : plan.channels)
+        ++(client::isDigital(channel) ? digital : analogue);
+
+    const double cpuBefore = bench::cpuSeconds();
+    bench::Stopwatch surveyTime;
+    const client::Survey survey = client::runSurvey(*link, plan, {});
+    const double seconds = surveyTime.seconds();
+    const double cpu = bench::cpuSeconds() - cpuBefore;
+    link->Release();
+
+    std::size_t failedChannels = 0;
+    for (const auto& r : survey.results)
+        failedChannels += !r.level;
+    const double floor =
+        static_cast<double>(analogue) * analogueFloor + static_cast<double>(digital) * digitalFloor;
+    const auto fit = client::fitTilt(survey.results);
+    std::printf("plan read with ReadChannel:    %6.2f s\n", readSeconds);
+    std::printf("survey, %zu analogue + %zu digital channels: %6.2f s (floor %.2f s: %.4f s an "
+                "analogue, %.4f s a digital channel), %.1f %% above the floor\n",
+                analogue, digital, seconds, floor, analogueFloor, digitalFloor,
+                100 * (seconds / floor - 1));
+    std::printf("per channel:                   %6.3f s\n",
+                seconds / static_cast<double>(survey.results.size()));
+    std::printf("processor use:                 %6.2f %% of one core\n", 100 * cpu / seconds);
+    std::printf("failed channels:               %zu; tilt %.2f dB per 100 MHz\n", failedChannels,
+                fit ? fit->dbPer100MHz : 0.0);
+    return failedChannels == 0 ? 0 : 1;
+}

@@ -1,0 +1,24 @@
+#include "survey_plan.h"
+
+namespace plandex {
+
+sondrel::client::SurveyPlan surveyPlanOf(const std::vector<PlanRow>& rows,
+                                         const QStringList& favourites, const QString& unit) {
+    sondrel::client::SurveyPlan plan;
+    for (const PlanRow& row : rows)
+        plan.channels.push_back({row.id, row.name.toStdString(), row.type.toStdString(), row.freq});
+    for (const QString& text : favourites.mid(0, 6))
+        plan.favourites.push_back(text.trimmed().toInt()); // 0 when not a number
+    plan.unit = unit.trimmed() == QStringLiteral("dBmV") ? "dBmV" : "dBuV";
+    return plan;
+}
+
+sondrel::client::SurveyPlan surveyPlanOf(const PlanFileContent& file) {
+    std::vector<PlanRow> rows = file.rows;
+    int id = 0;
+    for (PlanRow& row : rows)
+        row.id = ++id;
+    return surveyPlanOf(rows, file.footerValues.mid(0, 6), file.footerValues.value(6));
+}
+
+} // namespace plandex

@@ -1,0 +1,157 @@
+#include "level_survey.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sondrel::client {
+namespace {
+
+// True when a member returned without an error and reported 1 (carried out).
+bool carriedOut(HResult hr, const Variant& result) {
+    return !failed(hr) && result.toNumber() == 1.0;
+}
+
+// The meter sends tenths; single precision would turn 82.3 into 82.3000031.
+double inTenths(double value) {
+    return std::round(value * 10.0) / 10.0;
+}
+
+std::optional<double> analogueLevel(_KorvaneConnection& meter, double mhz) {
+    Variant level, result;
+    const HResult hr = meter.GetLevelByFrequence(Variant::r8(mhz), &level, &result);
+    if (!carriedOut(hr, result)) return std::nullopt;
+    const auto value = level.toNumber();
+    if (!value) return std::nullopt;
+    return inTenths(*value);
+}
+
+std::optional<double> digitalPower(_KorvaneConnection& meter, int number) {
+    if (number < 0 || number > 255) return std::nullopt; // not a channel the meter can name
+    float power = 0, fromAverage = 0;
+    Variant result;
+    const HResult hr =
+        meter.ReadPowerDigi(static_cast<std::int16_t>(number), &power, &fromAverage, &result);
+    if (!carriedOut(hr, result)) return std::nullopt;
+    return inTenths(power);
+}
+
+std::optional<int> carrierToNoise(_KorvaneConnection& meter, double mhz) {
+    Variant cn, result;
+    const HResult hr = meter.GetCN(Variant::r8(mhz), &cn, &result);
+    if (!carriedOut(hr, result)) return std::nullopt;
+    const auto value = cn.toNumber();
+    if (!value) return std::nullopt;
+    return static_cast<int>(*value);
+}
+
+SurveyResult measure(_KorvaneConnection& meter, const SurveyChannel& channel,
+                     const SurveyOptions& options) {
+    SurveyResult result{channel, {}, {}, false};
+    if (isDigital(channel)) {
+        result.level = digitalPower(meter, channel.number);
+        return result;
+    }
+    result.level = analogueLevel(meter, channel.mhz);
+    if (options.carrierToNoise) {
+        result.cn = carrierToNoise(meter, channel.mhz);
+        result.cnFailed = !result.cn;
+    }
+    return result;
+}
+
+// A name from the meter without the blanks that pad it to its field.
+std::string trimmed(const std::string& name) {
+    const auto first = name.find_first_not_of(std::string(" \0", 2));
+    if (first == std::string::npos) return {};
+    return name.substr(first, name.find_last_not_of(std::string(" \0", 2)) - first + 1);
+}
+
+// Sums for one group's share of the pooled least-squares fit.
+struct GroupSums {
+    int count = 0;
+    double sumMhz = 0, sumLevel = 0, sumMhzMhz = 0, sumMhzLevel = 0;
+    double lowest = 0, highest = 0;
+
+    void add(double mhz, double level) {
+        lowest = count == 0 ? mhz : std::min(lowest, mhz);
+        highest = count == 0 ? mhz : std::max(highest, mhz);
+        ++count;
+        sumMhz += mhz;
+        sumLevel += level;
+        sumMhzMhz += mhz * mhz;
+        sumMhzLevel += mhz * level;
+    }
+    // Spread of the frequencies about their mean and their co-spread with the levels.
+    double spreadMhz() const { return count ? sumMhzMhz - sumMhz * sumMhz / count : 0; }
+    double spreadMhzLevel() const { return count ? sumMhzLevel - sumMhz * sumLevel / count : 0; }
+    std::optional<TiltFit::Group> group() const {
+        if (count == 0) return std::nullopt;
+        return TiltFit::Group{sumMhz / count, sumLevel / count, lowest, highest};
+    }
+};
+
+} // namespace
+
+bool isDigital(const SurveyChannel& channel) {
+    return channel.type == "DIGI";
+}
+
+SurveyPlan surveyPlanOf(const SafeArray<Channellist>& channels, const ChannelHead& head) {
+    SurveyPlan plan;
+    int place = 0;
+    for (const Channellist& channel : channels.items)
+        plan.channels.push_back(
+            {++place, trimmed(channel.ChannelName), channel.Type, channel.freq});
+    plan.favourites = {head.Fav1, head.Fav2, head.Fav3, head.Fav4, head.Fav5, head.Fav6};
+    // The editor writes 2 for dBmV and 1 for dBuV.
+    plan.unit = head.Un == 2 ? "dBmV" : "dBuV";
+    return plan;
+}
+
+Survey runSurvey(_KorvaneConnection& meter, const SurveyPlan& plan, const SurveyOptions& options,
+                 const SurveyProgress& progress) {
+    std::vector<SurveyChannel> order = plan.channels;
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.mhz < b.mhz; });
+    Survey survey;
+    survey.favourites = plan.favourites;
+    survey.unit = plan.unit;
+    for (const SurveyChannel& channel : order) {
+        survey.results.push_back(measure(meter, channel, options));
+        if (progress && !progress(survey.results.back(), survey.results.size(), order.size())) {
+            survey.stopped = survey.results.size() < order.size();
+            break;
+        }
+    }
+    return survey;
+}
+
+std::optional<TiltFit> fitTilt(const std::vector<SurveyResult>& results) {
+    GroupSums analogue, digital;
+    for (const SurveyResult& r : results)
+        if (r.level) (isDigital(r.channel) ? digital : analogue).add(r.channel.mhz, *r.level);
+    const double spread = analogue.spreadMhz() + digital.spreadMhz();
+    // Below this the frequencies do not differ: no slope can be told.
+    if (spread < 1e-9) return std::nullopt;
+    TiltFit fit;
+    fit.dbPer100MHz = 100.0 * (analogue.spreadMhzLevel() + digital.spreadMhzLevel()) / spread;
+    fit.analogue = analogue.group();
+    fit.digital = digital.group();
+    return fit;
+}
+
+std::optional<double> favouriteDifference(const Survey& survey) {
+    const SurveyResult* lowest = nullptr;
+    const SurveyResult* highest = nullptr;
+    for (const SurveyResult& r : survey.results) {
+        if (r.channel.number == 0 || std::find(survey.favourites.begin(), survey.favourites.end(),
+                                               r.channel.number) == survey.favourites.end())
+            continue;
+        if (!lowest || r.channel.mhz < lowest->channel.mhz) lowest = &r;
+        if (!highest || r.channel.mhz > highest->channel.mhz) highest = &r;
+    }
+    if (!lowest || lowest == highest || !lowest->level || !highest->level) return std::nullopt;
+    return inTenths(*highest->level - *lowest->level);
+}
+
+} // namespace sondrel::client
