@@ -1,0 +1,38 @@
+// The one place where the library's values meet COM's: BSTR and UTF-8 text,
+// VARIANT and Variant, SAFEARRAY with its lower bound and SafeArray, DATE and
+// ComDate, VARIANT_BOOL, and the records through their type library layout.
+#pragma once
+
+#include "com_headers.h"
+
+#include "common/dispatch_members.h"
+#include "variant.h"
+
+#include <string>
+
+namespace sondrel::com {
+
+std::string utf8Of(BSTR text);
+// A new BSTR the caller frees.
+BSTR bstrOf(const std::string& utf8);
+
+// The library value of a COM value, by reference or not. expected names the
+// parameter's type: an array of records passed as a null SAFEARRAY, or an
+// empty by-reference variable for an array or record, becomes an empty value
+// of that type. Throws CoercionError (DispETypeMismatch) for types the
+// interface does not carry.
+Variant fromCom(const VARIANT& value, ParamType expected);
+
+// A new COM value (the caller clears it). Throws CoercionError when a record
+// type cannot be described (type library missing).
+void toCom(const Variant& value, VARIANT* out);
+
+// Writes value into the caller's by-reference argument (VT_BYREF), in the type
+// the caller gave it; a VARIANT reference takes the value's own type. Throws
+// CoercionError when the value does not fit that type.
+void storeByRef(const Variant& value, const VARIANT& target);
+
+// True for the marker of an optional argument left out.
+bool isMissing(const VARIANT& value);
+
+} // namespace sondrel::com
