@@ -14,22 +14,10 @@ InvokeKind kindOf(WORD flags) {
     return static_cast<InvokeKind>(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET));
 }
 
-bool isArrayOrRecord(ParamType type) {
-    switch (type) {
-    case ParamType::Bytes:
-    case ParamType::Channels:
-    case ParamType::ChannelsDigi:
-    case ParamType::Head:
-    case ParamType::FileHeader:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// A typed in/out array or record given as an empty variable (a script's fresh
-// Dim): the member fills it, so it starts as an empty value of its type.
-Variant emptyValueOf(ParamType type) {
+// The value of a typed parameter given an Empty value (a script's fresh
+// variable): automation reads Empty as the type's zero, and an array or record
+// the member fills starts out empty.
+Variant zeroOf(ParamType type) {
     switch (type) {
     case ParamType::Bytes:
         return Variant::bytes({});
@@ -39,18 +27,31 @@ Variant emptyValueOf(ParamType type) {
         return Variant::channelsDigi({});
     case ParamType::Head:
         return Variant::head({});
-    default:
+    case ParamType::FileHeader:
         return Variant::fileHead({});
+    default:
+        return coerce(Variant(), varTypeOf(type));
     }
 }
 
+bool holdsEmpty(const VARIANT& arg) {
+    if (V_VT(&arg) == (VT_BYREF | VT_VARIANT))
+        return V_VARIANTREF(&arg) && V_VT(V_VARIANTREF(&arg)) == VT_EMPTY;
+    return V_VT(&arg) == VT_EMPTY;
+}
+
+// One argument as the shared dispatcher takes it. A left-out optional argument
+// is Empty there; an Empty variable given for an optional VARIANT is passed as
+// Null, so that the member still sees it and can write into it (left unwritten,
+// it stays Empty: see the write-back).
 Variant argumentOf(const VARIANT& arg, const ParamInfo* param) {
     if (isMissing(arg)) return {};
     if (!param) return fromCom(arg, ParamType::Variant);
-    if (param->passing == Passing::InOut && isArrayOrRecord(param->type) &&
-        V_VT(&arg) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&arg) &&
-        V_VT(V_VARIANTREF(&arg)) == VT_EMPTY)
-        return emptyValueOf(param->type);
+    if (holdsEmpty(arg)) {
+        if (param->type != ParamType::Variant) return zeroOf(param->type);
+        if (param->optional && (V_VT(&arg) & VT_BYREF)) return Variant::null();
+        return {};
+    }
     return fromCom(arg, param->type == ParamType::Variant ? param->holds : param->type);
 }
 
@@ -72,6 +73,7 @@ HRESULT callMember(sondrel::_KorvaneConnection& target, DISPID member, WORD flag
             return e.code();
         }
     }
+    const std::vector<Variant> given = values;
     Variant outcome;
     const HResult hr = invokeMember(target, member, kind, values, &outcome, &failure->excep);
     if (hr != S_Ok) return hr;
@@ -79,6 +81,9 @@ HRESULT callMember(sondrel::_KorvaneConnection& target, DISPID member, WORD flag
         if (!(V_VT(&args[i]) & VT_BYREF) || info->params[i].passing != Passing::InOut ||
             isMissing(args[i]))
             continue;
+        // What the member left as it was stays the caller's own (an Empty
+        // variable stays Empty, a caller's array is not replaced by a copy).
+        if (values[i] == given[i]) continue;
         try {
             storeByRef(values[i], args[i]);
         } catch (const CoercionError& e) {
