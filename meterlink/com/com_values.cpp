@@ -1,7 +1,10 @@
 #include "com_values.h"
 
 #include "common/dispatch_coercion.h"
+#include "record_object.h"
 #include "type_library.h"
+
+#include <optional>
 
 namespace sondrel::com {
 namespace {
@@ -115,6 +118,17 @@ void write(const sondrel::FileHead& f, ::FileHead& out) {
     out.FileInfoQAM = f.FileInfoQAM;
 }
 
+void newRecord(RecordKind kind, VARIANT* out, auto fill) {
+    IRecordInfo* info = requireRecordInfo(kind);
+    void* data = info->RecordCreate();
+    if (!data) throw CoercionError(E_Fail, "out of memory for a record");
+    fill(data);
+    info->AddRef();
+    V_VT(out) = VT_RECORD;
+    V_RECORDINFO(out) = info;
+    V_RECORD(out) = data;
+}
+
 // The data of a one-dimensional SAFEARRAY, locked while this lives.
 class ArrayData {
   public:
@@ -164,6 +178,23 @@ SAFEARRAY* recordArray(RecordKind kind, const SafeArray<Record>& records) {
     return array;
 }
 
+// Channels as an array of VARIANTs, each a record object, with the same bounds.
+template <typename ComRecord, typename Record>
+SAFEARRAY* objectArray(RecordKind kind, const SafeArray<Record>& records) {
+    SAFEARRAY* array =
+        SafeArrayCreateVector(VT_VARIANT, records.lowerBound, static_cast<ULONG>(records.size()));
+    if (!array) throw CoercionError(E_Fail, "out of memory for an array");
+    ArrayData data(array, sizeof(VARIANT));
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        VARIANT record;
+        VariantInit(&record);
+        newRecord(kind, &record,
+                  [&](void* fields) { write(records.items[i], *static_cast<ComRecord*>(fields)); });
+        wrapRecord(record, &data.items<VARIANT>()[i]);
+    }
+    return array;
+}
+
 // An array left null by its caller (a dynamic array never dimensioned).
 Variant emptyArrayOf(ParamType expected) {
     switch (expected) {
@@ -178,6 +209,42 @@ Variant emptyArrayOf(ParamType expected) {
     }
 }
 
+// The record inside a record object, if the value is one.
+bool recordObjectIn(const VARIANT& element, RecordKind* kind, void** data) {
+    if (V_VT(&element) != VT_DISPATCH) return false;
+    IRecordInfo* info = nullptr;
+    return unwrapRecord(V_DISPATCH(&element), &info, data) && recordKindOf(info, kind);
+}
+
+template <typename ComRecord> auto recordsOfObjects(const ArrayData& data, RecordKind kind) {
+    using Record = decltype(recordOf(std::declval<const ComRecord&>()));
+    SafeArray<Record> out;
+    out.lowerBound = data.lower();
+    for (std::size_t i = 0; i < data.count(); ++i) {
+        RecordKind found{};
+        void* record = nullptr;
+        if (!recordObjectIn(data.items<VARIANT>()[i], &found, &record) || found != kind)
+            mismatch("an array mixing channel records with other values");
+        out.items.push_back(recordOf(*static_cast<const ComRecord*>(record)));
+    }
+    return out;
+}
+
+// An array of channel record objects (what a late-bound caller got from
+// ReadChannel) as the array of records it stands for; nullopt for other arrays.
+std::optional<Variant> channelsOfObjects(SAFEARRAY* array) {
+    ArrayData data(array, sizeof(VARIANT));
+    RecordKind kind{};
+    void* first = nullptr;
+    if (data.count() == 0 || !recordObjectIn(data.items<VARIANT>()[0], &kind, &first))
+        return std::nullopt;
+    if (kind == RecordKind::Channellist)
+        return Variant::channels(recordsOfObjects<::Channellist>(data, kind));
+    if (kind == RecordKind::ChannellistDigi)
+        return Variant::channelsDigi(recordsOfObjects<::ChannellistDigi>(data, kind));
+    return std::nullopt;
+}
+
 Variant arrayOf(SAFEARRAY* array, VARTYPE element, ParamType expected) {
     if (!array) return emptyArrayOf(expected);
     switch (element) {
@@ -189,6 +256,7 @@ Variant arrayOf(SAFEARRAY* array, VARTYPE element, ParamType expected) {
         return Variant::bytes(std::move(out));
     }
     case VT_VARIANT: {
+        if (auto channels = channelsOfObjects(array)) return *channels;
         ArrayData data(array, sizeof(VARIANT));
         VariantArray out;
         out.lowerBound = data.lower();
@@ -233,17 +301,6 @@ Variant numberOf(const VARIANT& value) {
     if (FAILED(VariantChangeType(&copy, const_cast<VARIANT*>(&value), 0, VT_R8)))
         mismatch("a value of a type the interface does not pass");
     return Variant::r8(V_R8(&copy));
-}
-
-void newRecord(RecordKind kind, VARIANT* out, auto fill) {
-    IRecordInfo* info = requireRecordInfo(kind);
-    void* data = info->RecordCreate();
-    if (!data) throw CoercionError(E_Fail, "out of memory for a record");
-    fill(data);
-    info->AddRef();
-    V_VT(out) = VT_RECORD;
-    V_RECORDINFO(out) = info;
-    V_RECORD(out) = data;
 }
 
 } // namespace
@@ -307,14 +364,19 @@ Variant fromCom(const VARIANT& value, ParamType expected) {
     case VT_RECORD:
         return recordValueOf(V_RECORDINFO(&value), V_RECORD(&value));
     case VT_DISPATCH:
-    case VT_UNKNOWN:
+    case VT_UNKNOWN: {
+        IRecordInfo* info = nullptr;
+        void* data = nullptr;
+        IUnknown* object = ref ? *V_UNKNOWNREF(&value) : V_UNKNOWN(&value);
+        if (unwrapRecord(object, &info, &data)) return recordValueOf(info, data);
         mismatch("an object where the interface passes values");
+    }
     default:
         return numberOf(value);
     }
 }
 
-void toCom(const Variant& value, VARIANT* out) {
+void toCom(const Variant& value, VARIANT* out, RecordForm form) {
     VariantInit(out);
     switch (value.type()) {
     case VarType::Empty:
@@ -368,10 +430,21 @@ void toCom(const Variant& value, VARIANT* out) {
         return;
     }
     case VarType::Channels:
+        if (form == RecordForm::Objects) {
+            V_ARRAY(out) = objectArray<::Channellist>(RecordKind::Channellist, value.asChannels());
+            V_VT(out) = VT_ARRAY | VT_VARIANT;
+            return;
+        }
         V_ARRAY(out) = recordArray<::Channellist>(RecordKind::Channellist, value.asChannels());
         V_VT(out) = VT_ARRAY | VT_RECORD;
         return;
     case VarType::ChannelsDigi:
+        if (form == RecordForm::Objects) {
+            V_ARRAY(out) =
+                objectArray<::ChannellistDigi>(RecordKind::ChannellistDigi, value.asChannelsDigi());
+            V_VT(out) = VT_ARRAY | VT_VARIANT;
+            return;
+        }
         V_ARRAY(out) =
             recordArray<::ChannellistDigi>(RecordKind::ChannellistDigi, value.asChannelsDigi());
         V_VT(out) = VT_ARRAY | VT_RECORD;
@@ -384,7 +457,7 @@ void toCom(const Variant& value, VARIANT* out) {
         {
             ArrayData data(array, sizeof(VARIANT));
             for (std::size_t i = 0; i < items.size(); ++i)
-                toCom(items.items[i], &data.items<VARIANT>()[i]);
+                toCom(items.items[i], &data.items<VARIANT>()[i], form);
         }
         V_VT(out) = VT_ARRAY | VT_VARIANT;
         V_ARRAY(out) = array;
@@ -393,20 +466,26 @@ void toCom(const Variant& value, VARIANT* out) {
     case VarType::Head:
         newRecord(RecordKind::ChannelHead, out,
                   [&](void* data) { write(value.asHead(), *static_cast<::ChannelHead*>(data)); });
-        return;
+        break;
     case VarType::FileHeader:
         newRecord(RecordKind::FileHead, out,
                   [&](void* data) { write(value.asFileHead(), *static_cast<::FileHead*>(data)); });
-        return;
+        break;
+    }
+    if (form == RecordForm::Objects && V_VT(out) == VT_RECORD) {
+        VARIANT record = *out;
+        wrapRecord(record, out);
     }
 }
 
-void storeByRef(const Variant& value, const VARIANT& target) {
+void storeByRef(const Variant& value, const VARIANT& target, RecordForm form) {
     const VARTYPE type = V_VT(&target) & ~VT_BYREF;
     if (!V_BYREF(&target)) mismatch("a null reference");
     if (type == VT_VARIANT) {
+        const VARTYPE held = V_VT(V_VARIANTREF(&target));
+        if (held == VT_RECORD || held == (VT_ARRAY | VT_RECORD)) form = RecordForm::Typed;
         VARIANT fresh;
-        toCom(value, &fresh);
+        toCom(value, &fresh, form);
         VariantClear(V_VARIANTREF(&target));
         *V_VARIANTREF(&target) = fresh;
         return;

@@ -23,14 +23,20 @@ BSTR bstrOf(const std::string& utf8);
 // interface does not carry.
 Variant fromCom(const VARIANT& value, ParamType expected);
 
+// How records reach a VARIANT: as typed records (VT_RECORD, arrays of
+// VT_RECORD), or as record objects (record_object.h) for late-bound callers
+// whose hosts cannot use records.
+enum class RecordForm { Typed, Objects };
+
 // A new COM value (the caller clears it). Throws CoercionError when a record
 // type cannot be described (type library missing).
-void toCom(const Variant& value, VARIANT* out);
+void toCom(const Variant& value, VARIANT* out, RecordForm form = RecordForm::Typed);
 
 // Writes value into the caller's by-reference argument (VT_BYREF), in the type
-// the caller gave it; a VARIANT reference takes the value's own type. Throws
-// CoercionError when the value does not fit that type.
-void storeByRef(const Variant& value, const VARIANT& target);
+// the caller gave it. A VARIANT reference takes the value's own type, with
+// records in the given form unless the variable already holds typed records.
+// Throws CoercionError when the value does not fit that type.
+void storeByRef(const Variant& value, const VARIANT& target, RecordForm form);
 
 // True for the marker of an optional argument left out.
 bool isMissing(const VARIANT& value);

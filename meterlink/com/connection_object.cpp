@@ -197,8 +197,9 @@ HRESULT ConnectionObject::call(int slot, std::initializer_list<VARIANT> args, Re
     CallFailure failure;
     VARIANT outcome;
     VariantInit(&outcome);
-    const HRESULT hr = callMember(*inner_, member.dispId, flagsOf(member.kind), arguments.data(),
-                                  static_cast<UINT>(arguments.size()), &outcome, &failure);
+    const HRESULT hr =
+        callMember(*inner_, member.dispId, flagsOf(member.kind), arguments.data(),
+                   static_cast<UINT>(arguments.size()), &outcome, &failure, RecordForm::Typed);
     if (hr == DISP_E_EXCEPTION) {
         setErrorInfo(failure.excep);
         return failure.excep.code;
@@ -299,8 +300,8 @@ HRESULT ConnectionObject::Invoke(DISPID member, REFIID iid, LCID, WORD flags, DI
     CallFailure failure;
     VARIANT outcome;
     VariantInit(&outcome);
-    const HRESULT hr =
-        callMember(*inner_, member, flags, arguments.data(), count, &outcome, &failure);
+    const HRESULT hr = callMember(*inner_, member, flags, arguments.data(), count, &outcome,
+                                  &failure, RecordForm::Objects);
     if (hr == DISP_E_EXCEPTION) {
         if (excep) {
             std::memset(excep, 0, sizeof *excep);

@@ -58,7 +58,7 @@ Variant argumentOf(const VARIANT& arg, const ParamInfo* param) {
 } // namespace
 
 HRESULT callMember(sondrel::_KorvaneConnection& target, DISPID member, WORD flags, VARIANT* args,
-                   UINT count, VARIANT* result, CallFailure* failure) {
+                   UINT count, VARIANT* result, CallFailure* failure, RecordForm form) {
     const InvokeKind kind = kindOf(flags);
     const MemberInfo* info = findMember(member, kind);
     if (!info) return DISP_E_MEMBERNOTFOUND;
@@ -85,7 +85,7 @@ HRESULT callMember(sondrel::_KorvaneConnection& target, DISPID member, WORD flag
         // variable stays Empty, a caller's array is not replaced by a copy).
         if (values[i] == given[i]) continue;
         try {
-            storeByRef(values[i], args[i]);
+            storeByRef(values[i], args[i], form);
         } catch (const CoercionError& e) {
             failure->argument = i;
             return e.code();
@@ -93,7 +93,7 @@ HRESULT callMember(sondrel::_KorvaneConnection& target, DISPID member, WORD flag
     }
     if (result) {
         try {
-            toCom(outcome, result);
+            toCom(outcome, result, form);
         } catch (const CoercionError& e) {
             return e.code();
         }

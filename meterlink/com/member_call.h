@@ -7,6 +7,7 @@
 
 #include "com_headers.h"
 
+#include "com_values.h"
 #include "korvane_interface.h"
 
 namespace sondrel::com {
@@ -21,7 +22,9 @@ struct CallFailure {
 // failure->excep when the member let an error reach the caller; another
 // dispatch error (DISP_E_MEMBERNOTFOUND, DISP_E_BADPARAMCOUNT,
 // DISP_E_TYPEMISMATCH with failure->argument, ...) when the call cannot be made.
+// form: how records go into VARIANTs the caller gets (the result, and
+// by-reference VARIANT arguments that hold no typed records).
 HRESULT callMember(sondrel::_KorvaneConnection& target, DISPID member, WORD flags, VARIANT* args,
-                   UINT count, VARIANT* result, CallFailure* failure);
+                   UINT count, VARIANT* result, CallFailure* failure, RecordForm form);
 
 } // namespace sondrel::com
