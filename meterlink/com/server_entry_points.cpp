@@ -28,14 +28,16 @@ class ConnectionFactory final : public IClassFactory {
         if (!object) return E_POINTER;
         if (IsEqualIID(iid, ::IID_IUnknown) || IsEqualIID(iid, ::IID_IClassFactory)) {
             *object = static_cast<IClassFactory*>(this);
+            AddRef();
             return S_OK;
         }
         *object = nullptr;
         return E_NOINTERFACE;
     }
-    // The class object lives as long as the library.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    // The class object lives as long as the library; a client holding it
+    // keeps the library loaded, as a lock does.
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++serverLocks); }
+    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--serverLocks); }
 
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
         if (!object) return E_POINTER;

@@ -248,6 +248,56 @@ void checkTypeLibrary(IDispatch* object) {
                  std::to_string(matched) + " matched; " + mismatch);
 }
 
+// The field names of a record as the registered type library gives them, in order.
+std::string fieldsOf(const GUID& record) {
+    IRecordInfo* info = nullptr;
+    ITypeInfo* type = nullptr;
+    if (FAILED(GetRecordInfoFromGuids(LibraryId, 2, 1, 0, record, &info))) return "(no record)";
+    info->GetTypeInfo(&type);
+    info->Release();
+    if (!type) return "(no type)";
+    TYPEATTR* attributes = nullptr;
+    type->GetTypeAttr(&attributes);
+    std::string names;
+    for (UINT i = 0; attributes && i < attributes->cVars; ++i) {
+        VARDESC* field = nullptr;
+        if (FAILED(type->GetVarDesc(i, &field))) continue;
+        BSTR name = nullptr;
+        UINT count = 0;
+        type->GetNames(field->memid, &name, 1, &count);
+        if (!names.empty()) names += ' ';
+        names += textOf(name);
+        SysFreeString(name);
+        type->ReleaseVarDesc(field);
+    }
+    if (attributes) type->ReleaseTypeAttr(attributes);
+    type->Release();
+    return names;
+}
+
+// Record fields in their binding order: a field out of order fails here even
+// where a round trip through the library would not notice.
+void checkRecordLayouts() {
+    const GUID channelHead = {
+        0x6F1C2A95, 0x3B7E, 0x4D15, {0x9A, 0x0C, 0x5E, 0x2B, 0x7D, 0x4C, 0x8A, 0x01}};
+    const GUID fileHead = {
+        0x6F1C2A96, 0x3B7E, 0x4D15, {0x9A, 0x0C, 0x5E, 0x2B, 0x7D, 0x4C, 0x8A, 0x01}};
+    const std::string channel = fieldsOf(ChannellistId);
+    report.check("Channellist has its ten fields in order",
+                 channel == "ChannelNumber Type Serial freq ChannelOK TiltOK ChannelName Audio1 "
+                            "Audio2 Memo",
+                 channel);
+    const std::string head = fieldsOf(channelHead);
+    report.check("ChannelHead has its eight fields in order",
+                 head == "Fav1 Fav2 Fav3 Fav4 Fav5 Fav6 Span Un", head);
+    const std::string file = fieldsOf(fileHead);
+    report.check("FileHead has its eleven fields in order",
+                 file == "FileName FileDate FileTime FileBaseChannel FileInfoLimitsTest "
+                         "FileInfoTilt FileInfoSpect FileInfoScan FileInfoLevel FileInfo24Hour "
+                         "FileInfoQAM",
+                 file);
+}
+
 void checkNames(IDispatch* object) {
     std::string wrong;
     for (const auto& m : sondrel::KorvaneMembers) {
@@ -385,6 +435,7 @@ void checkPlanTransfer(_KorvaneConnection* meter, IDispatch* object) {
     const bool demo = read.items.size() == 60 && read.lower == 1 &&
                       textOf(read.items[0]->ChannelName) == " E2" &&
                       read.items[0]->freq == 48.25f && textOf(read.items[0]->Type) == "TV" &&
+                      read.items[0]->Audio1 == 5.5f && read.items[0]->Audio2 == 0.0f &&
                       textOf(read.items[59]->ChannelName) == "E28";
     const std::string seen =
         std::to_string(read.items.size()) + " from " + std::to_string(read.lower) +
@@ -548,6 +599,7 @@ int main(int argc, char** argv) {
         IDispatch* object = meter; // the dual interface is its own IDispatch
         checkTypeLibrary(object);
         checkNames(object);
+        checkRecordLayouts();
         checkConnection(meter, port);
         checkPlanSlot(meter);
         checkMeasurements(meter);
