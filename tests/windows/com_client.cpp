@@ -44,10 +44,14 @@ std::string hex(long value) {
     return text;
 }
 
+// UTF-8 text of UTF-16 text, for comparisons and the report.
 std::string narrow(const wchar_t* text, std::size_t length) {
-    std::string out;
-    for (std::size_t i = 0; i < length; ++i)
-        out += text[i] < 128 ? static_cast<char>(text[i]) : '?';
+    if (length == 0) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), n, nullptr,
+                        nullptr);
     return out;
 }
 
@@ -458,6 +462,9 @@ void checkPlanTransfer(_KorvaneConnection* meter, IDispatch* object) {
     Plan changed = channelsOf(sent);
     SysFreeString(changed.items[2]->ChannelName);
     changed.items[2]->ChannelName = SysAllocString(L"WIN");
+    // A character beyond ASCII travels as its byte in the system's ANSI code page.
+    SysFreeString(changed.items[3]->ChannelName);
+    changed.items[3]->ChannelName = SysAllocString(L"\u00C9AB");
     SafeArrayUnaccessData(sent);
     ChannelHead sentHead = head;
     sentHead.Fav1 = 2;
