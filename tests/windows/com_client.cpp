@@ -1,7 +1,8 @@
 // Drives Sondrel.dll as any Windows program would: creates KorvaneConnection by
 // class identifier with CoCreateInstance, calls it through the vtable (early
 // binding, in slot order) and through IDispatch, against the simulated meter
-// on a serial port (COM5 unless a number is given). Prints one line per case
+// on a serial port (COM5 unless a number is given; a second number names a port
+// whose meter does not answer CloseDeviceConnection). Prints one line per case
 // and "N passed, M failed".
 #include <windows.h>
 
@@ -562,6 +563,67 @@ void checkDates(_KorvaneConnection* meter, IDispatch* object) {
                  hr == S_OK && isShort(outcome, 0), hex(hr) + " " + describe(outcome));
 }
 
+LRESULT CALLBACK countingWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_USER) {
+        ++*reinterpret_cast<int*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Between the packets of a transfer the library handles the thread's pending
+// window messages, as a host's message loop would.
+void checkMessagesDuringTransfer(_KorvaneConnection* meter) {
+    WNDCLASSW type{};
+    type.lpfnWndProc = countingWindow;
+    type.hInstance = GetModuleHandleW(nullptr);
+    type.lpszClassName = L"SondrelCheckCounter";
+    RegisterClassW(&type);
+    HWND window = CreateWindowExW(0, type.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  type.hInstance, nullptr);
+    int handled = 0;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&handled));
+    PostMessageW(window, WM_USER, 0, 0);
+    SAFEARRAY* plan = nullptr;
+    ChannelHead head{};
+    VARIANT outcome;
+    VariantInit(&outcome);
+    meter->ReadChannel(UserPlanA, &plan, &head, &outcome);
+    report.check("ReadChannel handles the thread's pending window messages between packets",
+                 window && isShort(outcome, 1) && handled == 1,
+                 describe(outcome) + " handled " + std::to_string(handled));
+    if (plan) SafeArrayDestroy(plan);
+    DestroyWindow(window);
+}
+
+ULONGLONG processorTime100ns() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto value = [](FILETIME t) {
+        return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    return value(kernel) + value(user);
+}
+
+// On a line whose meter never answers, the exchange waits out its timeout
+// inside ReadFile: no busy loop.
+void checkSilentLine(_KorvaneConnection* meter, short port, short silentPort) {
+    meter->put_PortDevice(silentPort);
+    VARIANT outcome;
+    VariantInit(&outcome);
+    const ULONGLONG cpuBefore = processorTime100ns();
+    const ULONGLONG started = GetTickCount64();
+    meter->CloseDeviceConnection(&outcome);
+    const ULONGLONG waited = GetTickCount64() - started;
+    const ULONGLONG cpuMs = (processorTime100ns() - cpuBefore) / 10000;
+    report.check("an unanswered exchange fails after its reply wait",
+                 isShort(outcome, 0) && waited >= 1500 && waited < 4000,
+                 describe(outcome) + " after " + std::to_string(waited) + " ms");
+    report.check("waiting for a silent meter costs almost no processor time", cpuMs * 10 < waited,
+                 std::to_string(cpuMs) + " ms of processor in " + std::to_string(waited) + " ms");
+    meter->put_PortDevice(port);
+}
+
 void checkLateBoundByRef(IDispatch* object) {
     VARIANT revision, outcome;
     VariantInit(&revision);
@@ -591,6 +653,8 @@ void checkLateBoundByRef(IDispatch* object) {
 
 int main(int argc, char** argv) {
     const short port = static_cast<short>(argc > 1 ? std::atoi(argv[1]) : 5);
+    // A second port whose meter does not answer CloseDeviceConnection, if given.
+    const short silentPort = static_cast<short>(argc > 2 ? std::atoi(argv[2]) : 0);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const GUID classId = guidOf(sondrel::CLSID_KorvaneConnection);
     CLSID fromProgId{};
@@ -614,6 +678,8 @@ int main(int argc, char** argv) {
         checkPlanTransfer(meter, object);
         checkDates(meter, object);
         checkLateBoundByRef(object);
+        checkMessagesDuringTransfer(meter);
+        if (silentPort > 0) checkSilentLine(meter, port, silentPort);
         meter->Release();
     }
     CoUninitialize();
