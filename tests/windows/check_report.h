@@ -1,4 +1,4 @@
-// A small tally for the Windows clients: one line per case ("ok" or "FAIL"
+// A small tally for the Windows clients: one line per case ("ok" or "FAIL",
 // with what was seen), then the closing line "N passed, M failed" that the
 // Wine check looks for.
 #pragma once
@@ -11,7 +11,7 @@ class CheckReport {
     bool check(const std::string& name, bool ok, const std::string& seen = {}) {
         if (ok) {
             ++passed_;
-            std::printf("ok   %s\n", name.c_str());
+            std::printf("ok   %s%s%s\n", name.c_str(), seen.empty() ? "" : ": ", seen.c_str());
         } else {
             ++failed_;
             std::printf("FAIL %s%s%s\n", name.c_str(), seen.empty() ? "" : ": ", seen.c_str());
