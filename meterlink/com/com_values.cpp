@@ -195,20 +195,6 @@ SAFEARRAY* objectArray(RecordKind kind, const SafeArray<Record>& records) {
     return array;
 }
 
-// An array left null by its caller (a dynamic array never dimensioned).
-Variant emptyArrayOf(ParamType expected) {
-    switch (expected) {
-    case ParamType::Channels:
-        return Variant::channels({});
-    case ParamType::ChannelsDigi:
-        return Variant::channelsDigi({});
-    case ParamType::Bytes:
-        return Variant::bytes({});
-    default:
-        return Variant::variants({});
-    }
-}
-
 // The record inside a record object, if the value is one.
 bool recordObjectIn(const VARIANT& element, RecordKind* kind, void** data) {
     if (V_VT(&element) != VT_DISPATCH) return false;
@@ -246,7 +232,9 @@ std::optional<Variant> channelsOfObjects(SAFEARRAY* array) {
 }
 
 Variant arrayOf(SAFEARRAY* array, VARTYPE element, ParamType expected) {
-    if (!array) return emptyArrayOf(expected);
+    // A dynamic array never dimensioned: empty, of the type the parameter asks for.
+    if (!array)
+        return expected == ParamType::Variant ? Variant::variants({}) : emptyValueOf(expected);
     switch (element) {
     case VT_UI1: {
         ArrayData data(array, 1);
@@ -320,6 +308,23 @@ BSTR bstrOf(const std::string& utf8) {
     BSTR out = SysAllocStringLen(nullptr, static_cast<UINT>(n));
     if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out, n);
     return out;
+}
+
+Variant emptyValueOf(ParamType type) {
+    switch (type) {
+    case ParamType::Bytes:
+        return Variant::bytes({});
+    case ParamType::Channels:
+        return Variant::channels({});
+    case ParamType::ChannelsDigi:
+        return Variant::channelsDigi({});
+    case ParamType::Head:
+        return Variant::head({});
+    case ParamType::FileHeader:
+        return Variant::fileHead({});
+    default:
+        return coerce(Variant(), varTypeOf(type));
+    }
 }
 
 bool isMissing(const VARIANT& value) {

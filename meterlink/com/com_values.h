@@ -17,10 +17,9 @@ std::string utf8Of(BSTR text);
 BSTR bstrOf(const std::string& utf8);
 
 // The library value of a COM value, by reference or not. expected names the
-// parameter's type: an array of records passed as a null SAFEARRAY, or an
-// empty by-reference variable for an array or record, becomes an empty value
-// of that type. Throws CoercionError (DispETypeMismatch) for types the
-// interface does not carry.
+// parameter's type, for an array passed as a null SAFEARRAY (a dynamic array
+// never dimensioned), which becomes an empty array of that type. Throws
+// CoercionError (DispETypeMismatch) for types the interface does not carry.
 Variant fromCom(const VARIANT& value, ParamType expected);
 
 // How records reach a VARIANT: as typed records (VT_RECORD, arrays of
@@ -37,6 +36,10 @@ void toCom(const Variant& value, VARIANT* out, RecordForm form = RecordForm::Typ
 // records in the given form unless the variable already holds typed records.
 // Throws CoercionError when the value does not fit that type.
 void storeByRef(const Variant& value, const VARIANT& target, RecordForm form);
+
+// The value a parameter of this type holds when given nothing: an empty array,
+// a record of zeros, or the scalar's zero (automation reads Empty as 0, "", false).
+Variant emptyValueOf(ParamType type);
 
 // True for the marker of an optional argument left out.
 bool isMissing(const VARIANT& value);

@@ -14,26 +14,6 @@ InvokeKind kindOf(WORD flags) {
     return static_cast<InvokeKind>(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET));
 }
 
-// The value of a typed parameter given an Empty value (a script's fresh
-// variable): automation reads Empty as the type's zero, and an array or record
-// the member fills starts out empty.
-Variant zeroOf(ParamType type) {
-    switch (type) {
-    case ParamType::Bytes:
-        return Variant::bytes({});
-    case ParamType::Channels:
-        return Variant::channels({});
-    case ParamType::ChannelsDigi:
-        return Variant::channelsDigi({});
-    case ParamType::Head:
-        return Variant::head({});
-    case ParamType::FileHeader:
-        return Variant::fileHead({});
-    default:
-        return coerce(Variant(), varTypeOf(type));
-    }
-}
-
 bool holdsEmpty(const VARIANT& arg) {
     if (V_VT(&arg) == (VT_BYREF | VT_VARIANT))
         return V_VARIANTREF(&arg) && V_VT(V_VARIANTREF(&arg)) == VT_EMPTY;
@@ -48,7 +28,8 @@ Variant argumentOf(const VARIANT& arg, const ParamInfo* param) {
     if (isMissing(arg)) return {};
     if (!param) return fromCom(arg, ParamType::Variant);
     if (holdsEmpty(arg)) {
-        if (param->type != ParamType::Variant) return zeroOf(param->type);
+        // A typed parameter given Empty (a script's fresh variable) gets its zero.
+        if (param->type != ParamType::Variant) return emptyValueOf(param->type);
         if (param->optional && (V_VT(&arg) & VT_BYREF)) return Variant::null();
         return {};
     }
