@@ -23,7 +23,7 @@ namespace {
 // Arguments of an early-bound call, as the VARIANTs a late-bound caller would
 // pass: values by value, in/out parameters by reference to the caller's own
 // storage. A null pointer leaves an optional parameter out.
-VARIANT missing() {
+VARIANT missingArgument() {
     VARIANT v;
     VariantInit(&v);
     V_VT(&v) = VT_ERROR;
@@ -68,7 +68,7 @@ VARIANT planOf(::UserPlanNumber value) {
 }
 
 VARIANT refTo(VARTYPE type, void* where) {
-    if (!where) return missing();
+    if (!where) return missingArgument();
     VARIANT v;
     VariantInit(&v);
     V_VT(&v) = VT_BYREF | type;
@@ -105,7 +105,7 @@ VARIANT bytesRef(SAFEARRAY** p) {
     return refTo(VT_ARRAY | VT_UI1, p);
 }
 VARIANT recordRef(RecordKind kind, void* p) {
-    if (!p) return missing();
+    if (!p) return missingArgument();
     VARIANT v;
     VariantInit(&v);
     V_VT(&v) = VT_BYREF | VT_RECORD;
@@ -287,21 +287,27 @@ HRESULT ConnectionObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCI
 HRESULT ConnectionObject::Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
                                  VARIANT* result, EXCEPINFO* excep, UINT* argError) {
     if (!IsEqualIID(iid, ::IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    if (!params) return E_INVALIDARG;
-    const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-    if (params->cNamedArgs > 0 &&
-        !(put && params->cNamedArgs == 1 && params->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT))
-        return DISP_E_NONAMEDARGS;
-    // DISPPARAMS holds the arguments last first.
-    const UINT count = params->cArgs;
-    std::vector<VARIANT> arguments(count);
-    for (UINT i = 0; i < count; ++i)
+    if (!params || params->cNamedArgs > params->cArgs) return E_INVALIDARG;
+    // DISPPARAMS holds the arguments last first, named ones (by parameter
+    // position, as GetIDsOfNames gives it) before the positional ones.
+    const UINT count = params->cArgs, named = params->cNamedArgs, positional = count - named;
+    std::vector<VARIANT> arguments(positional, missingArgument());
+    for (UINT i = 0; i < positional; ++i)
         arguments[i] = params->rgvarg[count - 1 - i];
+    for (UINT k = 0; k < named; ++k) {
+        const DISPID id = params->rgdispidNamedArgs[k];
+        // A property's new value comes last, after any other argument.
+        const UINT at = id == DISPID_PROPERTYPUT ? count - 1 : static_cast<UINT>(id);
+        if (id != DISPID_PROPERTYPUT && (id < 0 || at < positional)) return DISP_E_PARAMNOTFOUND;
+        if (at >= arguments.size()) arguments.resize(at + 1, missingArgument());
+        arguments[at] = params->rgvarg[k];
+    }
     CallFailure failure;
     VARIANT outcome;
     VariantInit(&outcome);
-    const HRESULT hr = callMember(*inner_, member, flags, arguments.data(), count, &outcome,
-                                  &failure, RecordForm::Objects);
+    const HRESULT hr =
+        callMember(*inner_, member, flags, arguments.data(), static_cast<UINT>(arguments.size()),
+                   &outcome, &failure, RecordForm::Objects);
     if (hr == DISP_E_EXCEPTION) {
         if (excep) {
             std::memset(excep, 0, sizeof *excep);
@@ -312,7 +318,8 @@ HRESULT ConnectionObject::Invoke(DISPID member, REFIID iid, LCID, WORD flags, DI
         return hr;
     }
     if (FAILED(hr)) {
-        if (argError &&
+        // The failing argument's place in DISPPARAMS (positional ones only).
+        if (argError && failure.argument < positional &&
             (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_OVERFLOW || hr == DISP_E_PARAMNOTFOUND))
             *argError = count - 1 - failure.argument;
         return hr;

@@ -638,6 +638,25 @@ void checkLateBoundByRef(IDispatch* object) {
                  hex(hr) + " " + describe(revision));
     VariantClear(&revision);
 
+    // Named arguments, in the order a caller chooses: SetupFreq(freqrev:=x, freq:=f).
+    std::wstring names[] = {L"SetupFreq", L"FREQREV", L"freq"};
+    LPOLESTR nameList[] = {names[0].data(), names[1].data(), names[2].data()};
+    DISPID ids[3] = {};
+    object->GetIDsOfNames(IID_NULL, nameList, 3, LOCALE_USER_DEFAULT, ids);
+    VARIANT namedArgs[] = {byRef(VT_VARIANT, &revision), r8(471.25)};
+    DISPID namedIds[] = {ids[1], ids[2]};
+    DISPPARAMS namedParams{namedArgs, namedIds, 2, 2};
+    EXCEPINFO excep{};
+    UINT argError = 0;
+    hr = object->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &namedParams,
+                        &outcome, &excep, &argError);
+    report.check("Invoke takes named arguments by the positions GetIDsOfNames gives",
+                 ids[0] == 0x60030029 && ids[1] == 1 && ids[2] == 0 && hr == S_OK &&
+                     isShort(outcome, 1) && V_VT(&revision) == VT_R8 &&
+                     std::fabs(V_R8(&revision) - 471.25) < 1e-6,
+                 hex(ids[1]) + " " + hex(ids[2]) + " " + hex(hr) + " " + describe(revision));
+    VariantClear(&revision);
+
     short port = 0;
     hr = invoke(object, 0x68030001, DISPATCH_PROPERTYGET, {}, &outcome);
     port = V_VT(&outcome) == VT_I2 ? V_I2(&outcome) : -1;
