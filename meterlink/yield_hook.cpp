@@ -1,5 +1,7 @@
 #include "yield_hook.h"
 
+#include "platform/message_pump.h"
+
 namespace sondrel {
 namespace {
 struct InstalledHook {
@@ -14,7 +16,10 @@ void setYieldHook(YieldHook hook, void* context) {
 }
 
 void yieldToCaller() {
-    if (installed.hook) installed.hook(installed.context);
+    if (installed.hook)
+        installed.hook(installed.context);
+    else
+        processPendingMessages();
 }
 
 } // namespace sondrel

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <map>
 
 namespace sondrel {
@@ -31,19 +30,6 @@ std::uint16_t languageIdOfLocale(const std::string& locale) {
         // zh_XX for an unknown territory is still Chinese, but not the PRC.
         if (language == "zh" && key != language) return LangIdChineseTaiwan;
         return it->second;
-    }
-    return LangIdEnglishUs;
-}
-
-std::uint16_t systemDefaultLanguageId() {
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(name);
-        if (value && *value) {
-            const std::string locale = value;
-            if (locale == "C" || locale == "POSIX" || locale.rfind("C.", 0) == 0)
-                return LangIdEnglishUs;
-            return languageIdOfLocale(locale);
-        }
     }
     return LangIdEnglishUs;
 }

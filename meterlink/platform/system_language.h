@@ -15,7 +15,8 @@ inline constexpr std::uint16_t LangIdEnglishUs = 1033;
 std::uint16_t languageIdOfLocale(const std::string& locale);
 
 // Language identifier of the running system: LC_ALL, else LC_MESSAGES, else LANG
-// (the first one set); 1033 when none is set or it is "C"/"POSIX".
+// (the first one set); 1033 when none is set or it is "C"/"POSIX". On Windows,
+// the system's default language.
 std::uint16_t systemDefaultLanguageId();
 
 // ANSI code page name for a language: GBK (code page 936) for Chinese (PRC),
