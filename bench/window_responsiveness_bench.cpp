@@ -91,9 +91,8 @@ int main(int argc, char** argv) {
     LanguageOffset = EnglishOffset;
     QuietMessages messages;
     installMessageSink(&messages);
-    auto library = sondrel::client::SondrelLibrary::load();
-    setMeterConnection(library, library->createConnection());
-    MeterConnection()->put_PortDevice(korvane::bench::BenchPort);
+    setMeterLibrary(sondrel::client::SondrelLibrary::load());
+    chooseMeterPort(korvane::bench::BenchPort);
 
     Form2 form{PlanStore(database)};
     form.show();

@@ -19,6 +19,25 @@ constexpr std::array ownTable{
     OwnEntry{OwnText::LibraryUnavailable, "无法加载仪器通信库 Sondrel，上传和下传不可用。\n%1",
              "The meter link library Sondrel could not be loaded; Upload and Download are not "
              "available.\n%1"},
+    OwnEntry{OwnText::TransferStopped, "传输已停止。", "The transfer was stopped."},
+    OwnEntry{OwnText::DownloadStopped, "传输已停止。仪表中的频道表可能不完整。",
+             "The transfer was stopped. The channel plan in the meter may be incomplete."},
+    OwnEntry{OwnText::StopTransferToClose, "正在与仪表传输数据。停止传输并关闭窗口吗？",
+             "A transfer with the meter is running. Stop it and close the window?"},
+    OwnEntry{OwnText::NoTypeCode,
+             "第 %1 行（%2）：类型 %3 与伴音 %4 没有仪表可用的类型代码。未发送任何数据。",
+             "Row %1 (%2): Type %3 with Audio Offset %4 has no type code the meter knows. "
+             "Nothing was sent."},
+    OwnEntry{OwnText::TooManyChannels, "频道表最多 250 个频道，此表有 %1 个。",
+             "A channel plan holds at most 250 channels; this one has %1."},
+    OwnEntry{OwnText::UnwritableField, "%1 含有文件代码页无法写入的字符。文件未保存。",
+             "%1 holds a character the file's code page cannot write. The file was not saved."},
+    OwnEntry{OwnText::RefusedNameCharacter,
+             "STD CH 不能含有 *、制表符、双引号或 ID，频道表文件无法保存它们。",
+             "STD CH cannot hold *, TAB, double quotes or the letters ID: plan files cannot "
+             "carry them."},
+    OwnEntry{OwnText::FileNotWritten, "无法写入文件 %1：%2",
+             "The file %1 could not be written: %2"},
 };
 
 } // namespace
