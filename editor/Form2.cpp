@@ -189,7 +189,7 @@ void Form2::ApplyCaptions() {
     frame3_->setTitle(Text(TextId::HeaderPanel));
     fregtable_->setCaption(Text(TextId::GridCaption));
     command3_->setText(Text(TextId::Download));
-    cancelTransfer_->setText(Text(TextId::Cancel));
+    cancelTransfer_->setText(ownText(OwnText::CancelTransfer));
 }
 
 void Form2::RefreshDataGrid(int refreshcmdType, const QString& refreshString) {

@@ -19,6 +19,7 @@ constexpr std::array ownTable{
     OwnEntry{OwnText::LibraryUnavailable, "无法加载仪器通信库 Sondrel，上传和下传不可用。\n%1",
              "The meter link library Sondrel could not be loaded; Upload and Download are not "
              "available.\n%1"},
+    OwnEntry{OwnText::CancelTransfer, "停止传输", "Cancel"},
     OwnEntry{OwnText::TransferStopped, "传输已停止。", "The transfer was stopped."},
     OwnEntry{OwnText::DownloadStopped, "传输已停止。仪表中的频道表可能不完整。",
              "The transfer was stopped. The channel plan in the meter may be incomplete."},
@@ -39,6 +40,13 @@ constexpr std::array ownTable{
     OwnEntry{OwnText::FileNotWritten, "无法写入文件 %1：%2",
              "The file %1 could not be written: %2"},
 };
+
+constexpr bool inEnumerationOrder() {
+    for (std::size_t i = 0; i < ownTable.size(); ++i)
+        if (static_cast<std::size_t>(ownTable[i].id) != i) return false;
+    return true;
+}
+static_assert(inEnumerationOrder(), "ownText looks its entries up by position");
 
 } // namespace
 

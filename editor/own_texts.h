@@ -9,6 +9,7 @@ namespace plandex {
 
 enum class OwnText {
     LibraryUnavailable,   // the meter link library could not be loaded
+    CancelTransfer,       // the button that stops a running transfer
     TransferStopped,      // the user stopped an Upload or a header send
     DownloadStopped,      // the user stopped a Download
     StopTransferToClose,  // closing the window during a transfer: stop it? (Yes/No)

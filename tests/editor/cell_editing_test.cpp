@@ -3,6 +3,7 @@
 #include "cell_editing_fixture.h"
 #include "twips.h"
 
+#include <QMouseEvent>
 #include <QTableView>
 
 namespace plandex::testing {
@@ -117,6 +118,17 @@ TEST_F(CellEditingTest, PointerLeftOfTheFirstColumnChangesNothing) {
     EXPECT_EQ(grid().currentColumn(), ColumnAudio1) << "the Audio1 band";
     EXPECT_FALSE(form->isButtonEnabled(CopyButton));
     EXPECT_FALSE(form->isButtonEnabled(DeleteButton));
+}
+
+TEST_F(CellEditingTest, QuickSecondClickOnTypeTogglesItToo) {
+    clickCell(1, ColumnType);
+    // The second press of a quick second click arrives as a double-click.
+    const QPoint at = view().visualRect(view().model()->index(0, ColumnType)).center();
+    QMouseEvent second(QEvent::MouseButtonDblClick, at, view().viewport()->mapToGlobal(at),
+                       Qt::LeftButton, Qt::LeftButton, {});
+    QApplication::sendEvent(view().viewport(), &second);
+    QApplication::processEvents();
+    EXPECT_EQ(grid().columnText(ColumnType), "DIGI");
 }
 
 TEST_F(CellEditingTest, SecondClickOnTypeTogglesItWithTheSpanCorrection) {

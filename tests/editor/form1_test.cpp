@@ -120,6 +120,7 @@ TEST_F(Form1Test, PortsAppearInOrderAndTheLastIsPreselected) {
     for (int i = 1; i < listed.size(); ++i)
         EXPECT_LT(portNumberOfText(listed[i - 1]), portNumberOfText(listed[i]));
     EXPECT_EQ(form->Combo1()->currentText(), listed.last());
+    EXPECT_EQ(form->Combo1()->currentIndex(), listed.size() - 1) << "and its list highlights it";
     EXPECT_EQ(items(form->Combo2()), QStringList({"4800", "9600", "14400", "19200", "38400",
                                                   "56000", "115200", "128000", "256000"}));
     EXPECT_EQ(form->Combo2()->currentText(), "9600");
