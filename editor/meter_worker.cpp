@@ -2,6 +2,8 @@
 
 #include <QThread>
 
+#include <exception>
+
 namespace plandex {
 namespace {
 
@@ -59,7 +61,11 @@ void MeterWorker::runJob(std::shared_ptr<sondrel::client::SondrelLibrary> librar
         }
         library->setTransferObserver(&observeTransfer, &context);
     }
-    job(meter.get(), context);
+    try {
+        job(meter.get(), context);
+    } catch (const std::exception&) {
+        // The job's outcome stays as it was before the failing step: a failure.
+    }
     if (library) library->setTransferObserver(nullptr, nullptr);
     // The connection goes here, on the thread that used it, and closes the port.
 }
