@@ -75,6 +75,9 @@ TEST_F(TransferLockTest, DuringAnUploadTheWindowRefusesEveryOtherCommand) {
         form->Command3_Click();
         // A key in the grid runs the toolbar's commands too.
         form->findChild<CellEditing*>()->HandleGridKey(KeyCode::Delete, 0);
+        // An edit typed into the grid meanwhile.
+        QTest::keyClicks(form->Fregtable()->table(), "777");
+        QTest::keyClick(form->Fregtable()->table(), Qt::Key_Return);
     });
     run("Upload");
 
@@ -83,8 +86,10 @@ TEST_F(TransferLockTest, DuringAnUploadTheWindowRefusesEveryOtherCommand) {
     EXPECT_EQ(count(OpenCommand), 1u);
     EXPECT_EQ(count(PlanCommand), 0u) << "nothing was sent to the meter";
     EXPECT_EQ(count(ResetCommand), 0u);
-    ASSERT_EQ(form->store().rowCount(), 40) << "the received plan, whole";
-    EXPECT_EQ(form->store().rows(OrderById).front().name, " M1");
+    const auto rows = form->store().rows(OrderById);
+    ASSERT_EQ(rows.size(), 40u) << "the received plan, whole";
+    for (int i = 0; i < 40; ++i)
+        EXPECT_DOUBLE_EQ(rows[i].freq, 108.0 + 8.0 * i) << "no edit went into row " << i + 1;
     EXPECT_TRUE(form->ToolKv()->isEnabled());
     EXPECT_TRUE(form->Fregtable()->isEnabled());
     EXPECT_FALSE(form->CancelTransfer()->isVisible());
