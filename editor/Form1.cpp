@@ -2,10 +2,9 @@
 
 #include "Form2.h"
 #include "messages.h"
-#include "own_texts.h"
 #include "meter_connection.h"
+#include "own_texts.h"
 #include "texts.h"
-#include "title_strip.h"
 #include "twips.h"
 
 #include "platform/port_registry.h"
@@ -17,13 +16,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QToolButton>
 
 namespace plandex {
 namespace {
 
-constexpr double WindowWidth = 5070, WindowHeight = 3135;
-constexpr double TitleHeight = 450;
+// The window manager's frame carries the title and the close button.
+constexpr double WindowWidth = 5070, WindowHeight = 2685;
 const char* const BaudRates[] = {"4800",  "9600",   "14400",  "19200", "38400",
                                  "56000", "115200", "128000", "256000"};
 
@@ -56,48 +54,41 @@ Form1::Form1(PlanStore store, QWidget* parent) : QWidget(parent), store_(std::mo
 void Form1::buildControls() {
     setFixedSize(twipsToPixels(WindowWidth), twipsToPixels(WindowHeight));
 
-    xpForm1_ = new TitleStrip(this);
-    setTwipsGeometry(xpForm1_, 0, 0, WindowWidth, TitleHeight);
-    command3_ = makeCloseButton(xpForm1_);
-    command3_->setObjectName("Command3");
-    setTwipsGeometry(command3_, 4670, 80, 300, 300);
-
     option1_ = new QRadioButton(this);
     option1_->setObjectName("Option1");
-    setTwipsGeometry(option1_, 1200, 480, 255, 255);
-    label4_ = fixedLabel(this, QString::fromUtf8("中文"), 1560, 480);
+    setTwipsGeometry(option1_, 1200, 30, 255, 255);
+    label4_ = fixedLabel(this, QString::fromUtf8("中文"), 1560, 30);
     option2_ = new QRadioButton(this);
     option2_->setObjectName("Option2");
-    setTwipsGeometry(option2_, 3000, 480, 255, 255);
-    label5_ = fixedLabel(this, QStringLiteral("English"), 3360, 480);
+    setTwipsGeometry(option2_, 3000, 30, 255, 255);
+    label5_ = fixedLabel(this, QStringLiteral("English"), 3360, 30);
 
     label2_ = new QLabel(this);
     label2_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    setTwipsGeometry(label2_, 480, 1560, 720, 315);
+    setTwipsGeometry(label2_, 480, 1110, 720, 315);
     combo1_ = new QComboBox(this);
     combo1_->setObjectName("Combo1");
     combo1_->setEditable(true);
-    setTwipsGeometry(combo1_, 1200, 1560, 975, 315);
+    setTwipsGeometry(combo1_, 1200, 1110, 975, 315);
 
     label1_ = new QLabel(this);
     label1_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    setTwipsGeometry(label1_, 480, 2040, 720, 315);
+    setTwipsGeometry(label1_, 480, 1590, 720, 315);
     combo2_ = new QComboBox(this);
     combo2_->setObjectName("Combo2");
     combo2_->setEditable(true);
-    setTwipsGeometry(combo2_, 1200, 2040, 975, 315);
+    setTwipsGeometry(combo2_, 1200, 1590, 975, 315);
 
     command1_ = new QPushButton(this);
     command1_->setObjectName("Command1");
     command1_->setDefault(true);
-    setTwipsGeometry(command1_, 3240, 1560, 1215, 375);
+    setTwipsGeometry(command1_, 3240, 1110, 1215, 375);
     command2_ = new QPushButton(this);
     command2_->setObjectName("Command2");
-    setTwipsGeometry(command2_, 3240, 2040, 1215, 375);
+    setTwipsGeometry(command2_, 3240, 1590, 1215, 375);
 
     connect(command1_, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(command2_, &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(command3_, &QToolButton::clicked, this, &Form1::Command3_Click);
     // Neither option changes the language, which the system decides; both re-apply the captions.
     connect(option1_, &QRadioButton::clicked, this, &Form1::ApplyCaptions);
     connect(option2_, &QRadioButton::clicked, this, &Form1::ApplyCaptions);
@@ -106,19 +97,18 @@ void Form1::buildControls() {
 void Form1::Form_Load() {
     LanguageOffset = languageOffsetFor(sondrel::systemDefaultLanguageId());
     ApplyCaptions();
-    if (const auto failure = createMeterConnection())
+    if (const auto failure = loadMeterLibrary())
         tell(ownText(OwnText::LibraryUnavailable).arg(*failure), MessageStyle::Exclamation);
     GetCOM();
     InitPortDialog();
 }
 
 void Form1::ApplyCaptions() {
-    command3_->setToolTip(Text(TextId::Close));
     command1_->setText(Text(TextId::Ok));
     command2_->setText(Text(TextId::Cancel));
     label1_->setText(Text(TextId::RateCaption));
     label2_->setText(Text(TextId::PortCaption));
-    xpForm1_->setTitle(Text(TextId::ProgramTitle) + VersionSuffix);
+    setWindowTitle(Text(TextId::ProgramTitle) + VersionSuffix);
 }
 
 void Form1::GetCOM() {
@@ -127,7 +117,8 @@ void Form1::GetCOM() {
         const QString name =
             QStringLiteral("COM%1 (%2)").arg(port.number).arg(QString::fromStdString(port.device));
         combo1_->addItem(name);
-        combo1_->setCurrentText(name); // the port listed last stays preselected
+        // The port listed last stays preselected, in the box and in its list.
+        combo1_->setCurrentIndex(combo1_->count() - 1);
         widest = std::max(widest, combo1_->fontMetrics().horizontalAdvance(name));
     }
     // The box is narrow: it shows the start of the name, "COMn", and its list
@@ -146,19 +137,13 @@ void Form1::InitPortDialog() {
 }
 
 void Form1::Command1_Click() {
-    const std::int16_t port = portNumberOfText(combo1_->currentText());
     // The chosen rate is not used: the library keeps the meter's own line settings.
-    if (sondrel::_KorvaneConnection* connection = MeterConnection())
-        connection->put_PortDevice(port);
+    chooseMeterPort(portNumberOfText(combo1_->currentText()));
     showMainWindow(store_);
     close();
 }
 
 void Form1::Command2_Click() {
-    close();
-}
-
-void Form1::Command3_Click() {
     close();
 }
 

@@ -13,11 +13,8 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
-class QToolButton;
 
 namespace plandex {
-
-class TitleStrip;
 
 // The port number in a port list text: the leading digits from its fourth
 // character on ("COM3 (/dev/ttyUSB0)" gives 3, "COM12" 12); 0 when there are none.
@@ -33,10 +30,9 @@ class Form1 : public QWidget {
     void GetCOM();
     void InitPortDialog();
 
-    // OK, Cancel and the close button.
+    // OK and Cancel.
     void Command1_Click();
     void Command2_Click();
-    void Command3_Click();
 
     QLabel* Label1() const { return label1_; }
     QLabel* Label2() const { return label2_; }
@@ -44,17 +40,14 @@ class Form1 : public QWidget {
     QComboBox* Combo2() const { return combo2_; }
     QPushButton* Command1() const { return command1_; }
     QPushButton* Command2() const { return command2_; }
-    QToolButton* Command3() const { return command3_; }
     QRadioButton* Option1() const { return option1_; }
     QRadioButton* Option2() const { return option2_; }
-    TitleStrip* XPForm1() const { return xpForm1_; }
 
   private:
     void Form_Load();
     void buildControls();
 
     PlanStore store_;
-    TitleStrip* xpForm1_ = nullptr;
     QLabel* label1_ = nullptr;
     QLabel* label2_ = nullptr;
     QLabel* label4_ = nullptr;
@@ -63,7 +56,6 @@ class Form1 : public QWidget {
     QComboBox* combo2_ = nullptr;
     QPushButton* command1_ = nullptr;
     QPushButton* command2_ = nullptr;
-    QToolButton* command3_ = nullptr;
     QRadioButton* option1_ = nullptr;
     QRadioButton* option2_ = nullptr;
 };

@@ -3,12 +3,14 @@
 #include "cell_editing.h"
 #include "grid.h"
 #include "messages.h"
+#include "meter_connection.h"
+#include "own_texts.h"
 #include "plan_files.h"
 #include "texts.h"
-#include "title_strip.h"
 #include "toolbar.h"
 #include "transfer.h"
 #include "twips.h"
+#include "validation.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -25,8 +27,8 @@
 namespace plandex {
 namespace {
 
-constexpr double WindowWidth = 11610, WindowHeight = 7485;
-constexpr double TitleHeight = 450;
+// The window manager's frame carries the title and the close button.
+constexpr double WindowWidth = 11610, WindowHeight = 7035;
 constexpr double RowHeight = 300, ColumnWidth = 1750;
 
 const int FavouriteCaptions[] = {TextId::Favourite1, TextId::Favourite2, TextId::Favourite3,
@@ -46,32 +48,34 @@ Form2::Form2(PlanStore store, QWidget* parent) : QWidget(parent), store_(std::mo
     installCellEditing(*this);
 }
 
-Form2::~Form2() = default;
+Form2::~Form2() {
+    // The job uses nothing of the window, but its end must not call back into it.
+    worker_->disconnect(this);
+    worker_->requestStop();
+    worker_->wait();
+    // The cell editing and the entry checks react to focus changes, which the
+    // window's parts cause as they go: they go first, while the window is whole.
+    delete findChild<CellEditing*>();
+    delete findChild<ChannelEntryChecks*>();
+}
 
 void Form2::buildControls() {
     setFixedSize(twipsToPixels(WindowWidth), twipsToPixels(WindowHeight));
 
-    xpForm1_ = new TitleStrip(this);
-    setTwipsGeometry(xpForm1_, 0, 0, WindowWidth, TitleHeight);
-    command10_ = makeCloseButton(xpForm1_);
-    command10_->setObjectName("Command10");
-    setTwipsGeometry(command10_, 11180, 80, 300, 300);
-    connect(command10_, &QToolButton::clicked, this, &Form2::Command10_Click);
-
     toolKv_ = new Toolbar(this);
-    setTwipsGeometry(toolKv_, 120, 480, 11415, 525);
+    setTwipsGeometry(toolKv_, 120, 30, 11415, 525);
     connect(toolKv_, &Toolbar::buttonClick, this, &Form2::ToolKv_ButtonClick);
 
     progressBar1_ = new QProgressBar(this);
     progressBar1_->setObjectName("ProgressBar1");
     progressBar1_->setTextVisible(false);
-    setTwipsGeometry(progressBar1_, 120, 960, 9375, 135);
+    setTwipsGeometry(progressBar1_, 120, 510, 9375, 135);
 
     adodc1_ = new DataControl(this);
     adodc1_->setObjectName("Adodc1");
     fregtable_ = new Grid(this);
     fregtable_->setObjectName("Fregtable");
-    setTwipsGeometry(fregtable_, 120, 1080, 9375, 6135);
+    setTwipsGeometry(fregtable_, 120, 630, 9375, 6135);
     fregtable_->setDataSource(adodc1_);
     fregtable_->setColumnNumberFormat(ColumnFreq, QStringLiteral("0.00"));
     fregtable_->setColumnNumberFormat(ColumnAudio1, QStringLiteral("0.00"));
@@ -87,12 +91,23 @@ void Form2::buildControls() {
     timer1_ = new QTimer(this);
     timer1_->setObjectName("Timer1");
     connect(timer1_, &QTimer::timeout, this, &Form2::Timer1_Timer);
+
+    // In the toolbar's row, between its last button and the side panel.
+    cancelTransfer_ = new QPushButton(this);
+    cancelTransfer_->setObjectName("CancelTransfer");
+    setTwipsGeometry(cancelTransfer_, 8160, 105, 1335, 375);
+    cancelTransfer_->hide();
+    connect(cancelTransfer_, &QPushButton::clicked, this, &Form2::CancelTransfer_Click);
+
+    worker_ = new MeterWorker(this);
+    connect(worker_, &MeterWorker::progress, this, &Form2::showTransferProgress);
+    connect(worker_, &MeterWorker::finished, this, &Form2::transferEnded);
 }
 
 void Form2::buildSidePanel() {
     frame3_ = new QGroupBox(this);
     frame3_->setObjectName("Frame3");
-    setTwipsGeometry(frame3_, 9600, 480, 1935, 6855);
+    setTwipsGeometry(frame3_, 9600, 30, 1935, 6855);
     frame3_->raise(); // the panel stands over the empty right end of the toolbar
 
     auto label = [this](int element, double top) {
@@ -136,6 +151,8 @@ void Form2::buildSidePanel() {
 }
 
 void Form2::Form_Load() {
+    // IDs are the plan's numbering, kept by Insert, Delete and Order, not typed.
+    fregtable_->setColumnLocked(ColumnId, true);
     fregtable_->setColumnLocked(ColumnType, true);
     fregtable_->setColumnLocked(ColumnAudio1, true);
     fregtable_->setAllowRowSizing(false);
@@ -165,14 +182,14 @@ void Form2::ApplyCaptions() {
     for (std::size_t i = 0; i < FavouriteLabelElements.size(); ++i)
         Label3(FavouriteLabelElements[i])->setText(Text(FavouriteCaptions[i]));
     Label3(UnitLabelElement)->setText(Text(TextId::Unit));
-    command10_->setToolTip(Text(TextId::Close));
-    xpForm1_->setTitle(Text(TextId::ProgramTitle) + VersionSuffix);
+    setWindowTitle(Text(TextId::ProgramTitle) + VersionSuffix);
     for (int c = 0; c < GridColumnCount; ++c)
         fregtable_->setColumnCaption(c, Text(ColumnCaptions[c]));
     label4_->setText(Text(TextId::Span));
     frame3_->setTitle(Text(TextId::HeaderPanel));
     fregtable_->setCaption(Text(TextId::GridCaption));
     command3_->setText(Text(TextId::Download));
+    cancelTransfer_->setText(ownText(OwnText::CancelTransfer));
 }
 
 void Form2::RefreshDataGrid(int refreshcmdType, const QString& refreshString) {
@@ -189,6 +206,7 @@ void Form2::RenumberChannels(const QString& orderClause) {
 }
 
 void Form2::ToolKv_ButtonClick(const QString& key) {
+    if (transferActive_) return; // nothing else runs during a transfer
     try {
         dispatch(key);
     } catch (const StoreError& e) {
@@ -260,6 +278,11 @@ void Form2::CopySelectedChannels() {
 }
 
 void Form2::PasteChannels() {
+    const std::size_t after = static_cast<std::size_t>(store_.rowCount()) + CopiedIds.size();
+    if (after > static_cast<std::size_t>(MaxPlanRows)) {
+        tell(ownText(OwnText::TooManyChannels).arg(after), MessageStyle::Exclamation);
+        return;
+    }
     try {
         store_.pasteChannels(CopiedIds);
     } catch (const StoreError&) {
@@ -270,10 +293,11 @@ void Form2::PasteChannels() {
 
 void Form2::DeleteSelectedChannels() {
     if (ask(TextId::ConfirmDelete, MessageStyle::Question) != MessageAnswer::Yes) return;
-    std::vector<int> ids;
+    // The selected rows themselves, by their place in the grid: IDs may repeat.
+    std::vector<int> rows;
     for (int bookmark : fregtable_->selectedBookmarks())
-        ids.push_back(fregtable_->columnValueAt(bookmark, ColumnId).toInt());
-    store_.deleteChannels(ids);
+        rows.push_back(bookmark - 1);
+    adodc1_->deleteRows(std::move(rows));
 }
 
 bool Form2::InsertChannel() {
@@ -302,15 +326,73 @@ void Form2::Timer1_Timer() {
 }
 
 void Form2::Command3_Click() {
+    if (transferActive_) return;
+    fregtable_->commitPendingEdits();
     sendPlanHeader(*this);
 }
 
-void Form2::Command10_Click() {
-    close();
+void Form2::CancelTransfer_Click() {
+    worker_->requestStop();
+    cancelTransfer_->setEnabled(false);
+}
+
+void Form2::runMeterJob(MeterJob job, std::function<void()> whenDone, TransferKind kind) {
+    if (transferActive_) return;
+    fregtable_->commitPendingEdits();
+    transferActive_ = true;
+    closeAfterTransfer_ = false;
+    whenTransferDone_ = std::move(whenDone);
+    lockForTransfer(true, kind);
+    worker_->start(meterLibrary(), meterPort(), std::move(job));
+}
+
+void Form2::lockForTransfer(bool locked, TransferKind kind) {
+    // Disabled parents keep their children's own states for afterwards.
+    toolKv_->setEnabled(!locked);
+    fregtable_->setEnabled(!locked);
+    frame3_->setEnabled(!locked);
+    if (locked) combo3_->hide();
+    cancelTransfer_->setEnabled(true);
+    cancelTransfer_->setVisible(locked && kind == TransferKind::Cancellable);
+}
+
+void Form2::showTransferProgress(int done, int total) {
+    if (total <= 0) return;
+    progressBar1_->setRange(0, total);
+    progressBar1_->setValue(done);
+}
+
+void Form2::transferEnded() {
+    auto whenDone = std::move(whenTransferDone_);
+    whenTransferDone_ = {};
+    cancelTransfer_->hide();
+    // The window asked to close meanwhile: the transfer stopped; nothing more is shown.
+    if (!closeAfterTransfer_ && whenDone) whenDone();
+    lockForTransfer(false, TransferKind::Single);
+    transferActive_ = false;
+    if (closeAfterTransfer_) close();
 }
 
 void Form2::closeEvent(QCloseEvent* event) {
-    // Closing the main window ends the program; the connection goes with the process.
+    if (transferActive_) {
+        // The window closes once the transfer has stopped after its current packet.
+        event->ignore();
+        if (closeAfterTransfer_ || !worker_->busy()) {
+            closeAfterTransfer_ = true;
+            return;
+        }
+        if (tell(ownText(OwnText::StopTransferToClose), MessageStyle::Question) !=
+            MessageAnswer::Yes)
+            return;
+        if (!transferActive_) {
+            close(); // it ended while the question was open
+            return;
+        }
+        closeAfterTransfer_ = true;
+        worker_->requestStop();
+        return;
+    }
+    // Closing the main window ends the program.
     event->accept();
     QCoreApplication::quit();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "data_control.h"
+#include "meter_worker.h"
 #include "plan_store.h"
 
 #include <QString>
@@ -11,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class QComboBox;
@@ -20,12 +22,10 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
-class QToolButton;
 
 namespace plandex {
 
 class Grid;
-class TitleStrip;
 class Toolbar;
 
 // Side panel elements: Text1 0..3, 5, 6 hold favourites 1 to 6, 4 the span.
@@ -39,6 +39,10 @@ inline constexpr int UnitLabelElement = 5;
 inline constexpr const char* ResultYes = "Yes";
 inline constexpr const char* ResultNo = "No";
 
+// A job with the meter the user can stop (a plan transfer), or one that is over
+// within a packet (the header send).
+enum class TransferKind { Cancellable, Single };
+
 class Form2 : public QWidget {
     Q_OBJECT
   public:
@@ -49,7 +53,6 @@ class Form2 : public QWidget {
     PlanStore& store() { return store_; }
 
     // Controls.
-    TitleStrip* XPForm1() const { return xpForm1_; }
     Toolbar* ToolKv() const { return toolKv_; }
     QProgressBar* ProgressBar1() const { return progressBar1_; }
     Grid* Fregtable() const { return fregtable_; }
@@ -62,8 +65,9 @@ class Form2 : public QWidget {
     QLabel* Label5() const { return label5_; }
     QPushButton* Command3() const { return command3_; }
     QComboBox* Combo3() const { return combo3_; }
-    QToolButton* Command10() const { return command10_; }
     QTimer* Timer1() const { return timer1_; }
+    QPushButton* CancelTransfer() const { return cancelTransfer_; }
+    MeterWorker* Worker() const { return worker_; }
 
     // Window state shared with the transfers and the plan files.
     QString OperationResult;
@@ -84,13 +88,21 @@ class Form2 : public QWidget {
     // False when the user declined the question.
     bool InsertChannel();
 
+    // Runs job on the meter worker with the library and port chosen at start-up.
+    // Until it has ended and whenDone has run on this thread, the toolbar, the
+    // grid and the side panel refuse input and no other command runs; a
+    // cancellable job shows the Cancel button meanwhile.
+    void runMeterJob(MeterJob job, std::function<void()> whenDone, TransferKind kind);
+    bool transferRunning() const { return transferActive_; }
+
     // Toolbar buttons by position, 1 ("Upload") to 9 ("Order").
     void setButtonEnabled(int index, bool enabled);
     bool isButtonEnabled(int index) const;
 
     void Timer1_Timer();
     void Command3_Click();
-    void Command10_Click();
+    // Stops the running transfer after its current packet.
+    void CancelTransfer_Click();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -100,9 +112,11 @@ class Form2 : public QWidget {
     void buildSidePanel();
     void Form_Load();
     void dispatch(const QString& key);
+    void lockForTransfer(bool locked, TransferKind kind);
+    void showTransferProgress(int done, int total);
+    void transferEnded();
 
     PlanStore store_;
-    TitleStrip* xpForm1_ = nullptr;
     Toolbar* toolKv_ = nullptr;
     QProgressBar* progressBar1_ = nullptr;
     Grid* fregtable_ = nullptr;
@@ -115,8 +129,12 @@ class Form2 : public QWidget {
     QLabel* label5_ = nullptr;
     QPushButton* command3_ = nullptr;
     QComboBox* combo3_ = nullptr;
-    QToolButton* command10_ = nullptr;
     QTimer* timer1_ = nullptr;
+    QPushButton* cancelTransfer_ = nullptr;
+    MeterWorker* worker_ = nullptr;
+    std::function<void()> whenTransferDone_;
+    bool transferActive_ = false;
+    bool closeAfterTransfer_ = false;
 };
 
 // Shows the main window, creating it first unless it exists already.

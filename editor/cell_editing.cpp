@@ -38,6 +38,7 @@ CellEditing::CellEditing(Form2& form, ChannelEntryChecks& checks)
     setObjectName("CellEditing");
     connectGrid();
     connect(qApp, &QApplication::focusChanged, this, &CellEditing::onFocusChanged);
+    connect(form.Combo3(), &QComboBox::activated, this, &CellEditing::writeChosenValue);
 }
 
 void CellEditing::connectGrid() {
@@ -66,7 +67,14 @@ void CellEditing::connectGrid() {
     connect(grid, &Grid::error, this, [](int, int& response) { response = 0; });
     // On leaving the grid: a check on entering it would run again each time a
     // message box hands the focus back, without end.
-    connect(grid, &Grid::lostFocus, this, [this] { checks_.ValidateCellEdit(ColumnType); });
+    connect(grid, &Grid::lostFocus, this, [this] {
+        // The focus going to a message box (this check's own, where no window
+        // manager keeps it in place) is no leaving of the grid.
+        if (checkingOnLeave_ || QApplication::activeModalWidget()) return;
+        checkingOnLeave_ = true;
+        checks_.ValidateCellEdit(ColumnType);
+        checkingOnLeave_ = false;
+    });
 }
 
 void CellEditing::OpenCellEditor(int column) {
@@ -79,7 +87,9 @@ void CellEditing::OpenCellEditor(int column) {
         editor.setGeometry(twipsToPixels(left), twipsToPixels(top),
                            twipsToPixels(grid.columnWidthTwips(ColumnAudio1)), editor.height());
         editorColumn = ColumnAudio1;
-        grid.setColumnText(ColumnAudio1, editor.currentText());
+        editorBookmark_ = grid.currentBookmark();
+        editor.setCurrentText(grid.columnText(ColumnAudio1));
+        valueAtOpen_ = editor.currentText();
         editor.raise();
         editor.show();
     }
@@ -87,16 +97,26 @@ void CellEditing::OpenCellEditor(int column) {
 }
 
 void CellEditing::CloseCellEditor() {
-    QComboBox& editor = *form_.Combo3();
-    form_.Fregtable()->setColumnText(editorColumn, editor.currentText());
-    editor.hide();
+    writeChosenValue();
+    form_.Combo3()->hide();
     checks_.ValidateCellEdit(ColumnAudio1);
+}
+
+void CellEditing::writeChosenValue() {
+    const QString chosen = form_.Combo3()->currentText();
+    Grid& grid = *form_.Fregtable();
+    if (chosen == valueAtOpen_ || grid.currentBookmark() != editorBookmark_) return;
+    grid.setColumnText(editorColumn, chosen);
+    valueAtOpen_ = chosen;
 }
 
 void CellEditing::HandleGridMouse(int button, int, float x, float) {
     if (x < FirstColumnStart) return;
     Grid& grid = *form_.Fregtable();
     if (x > Audio1BandStart && x < Audio1BandEnd) grid.setCurrentColumn(ColumnAudio1);
+    // The editor belongs to its cell: once another cell is current it goes, unwritten.
+    if (grid.currentBookmark() != editorBookmark_ || grid.currentColumn() != ColumnAudio1)
+        form_.Combo3()->hide();
     if (mouseSeen == 1 && grid.currentColumn() == ColumnAudio1) {
         form_.Combo3()->show();
         OpenCellEditor(ColumnAudio1);

@@ -7,6 +7,8 @@
 
 #include <QObject>
 
+#include <QString>
+
 #include <cstdint>
 
 class QWidget;
@@ -23,9 +25,10 @@ class CellEditing : public QObject {
     CellEditing(Form2& form, ChannelEntryChecks& checks);
 
     // Lays the editor of this column (only column 4 has one) over the current
-    // cell, writes its text into the cell and shows it.
+    // cell, showing the cell's own value.
     void OpenCellEditor(int column);
-    // Writes the editor's text into its cell and hides it (Combo3 lost the focus).
+    // Writes a value the user chose in the editor into the cell it was opened
+    // for and hides it (Combo3 lost the focus).
     void CloseCellEditor();
     // A mouse button went down on the grid at x, y (twips from its top-left corner).
     void HandleGridMouse(int button, int shift, float x, float y);
@@ -43,11 +46,18 @@ class CellEditing : public QObject {
 
   private:
     void connectGrid();
+    // Writes the editor's text into its cell when the user changed it and that
+    // cell is still the current one; never into another row.
+    void writeChosenValue();
     void onFocusChanged(QWidget* old, QWidget* now);
     bool isInEditor(const QWidget* widget) const;
 
     Form2& form_;
     ChannelEntryChecks& checks_;
+    // The row the editor was opened for, and its value then.
+    int editorBookmark_ = 0;
+    QString valueAtOpen_;
+    bool checkingOnLeave_ = false;
 };
 
 // Creates the channel entry checks and the cell editing of the main window.

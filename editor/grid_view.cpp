@@ -138,4 +138,10 @@ void GridView::mousePressEvent(QMouseEvent* event) {
     if (onButton && event->button() == Qt::LeftButton) emit grid_->buttonClick(current.column());
 }
 
+void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
+    grid_->mousePressed(viewport(), event->position().toPoint(), event->buttons(),
+                        event->modifiers());
+    QTableView::mouseDoubleClickEvent(event);
+}
+
 } // namespace plandex

@@ -60,6 +60,9 @@ class GridView : public QTableView {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // The second press of a quick second click comes as a double-click: the
+    // grid hears of it as of any press.
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
     Grid* grid_;

@@ -2,8 +2,13 @@
 // and from the meter. Starts with the start-up window Form1.
 #include "Form1.h"
 #include "plan_store.h"
+#include "texts.h"
+
+#include "platform/system_language.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -13,6 +18,12 @@ int main(int argc, char** argv) {
     QFont font = QApplication::font();
     font.setPointSize(9);
     QApplication::setFont(font);
+    // Qt's own texts (message-box buttons, file dialogs) follow the editor's language.
+    QTranslator qtTexts;
+    if (plandex::languageOffsetFor(sondrel::systemDefaultLanguageId()) == plandex::ChineseOffset &&
+        qtTexts.load(QStringLiteral("qtbase_zh_CN"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     auto* form1 = new plandex::Form1(plandex::PlanStore(plandex::PlanStore::defaultDatabasePath()));
     form1->setAttribute(Qt::WA_DeleteOnClose);

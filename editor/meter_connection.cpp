@@ -1,51 +1,59 @@
 #include "meter_connection.h"
 
-#include <QCoreApplication>
-
 namespace plandex {
 namespace {
 
-struct Held {
-    // The object goes before the library that implements it.
+struct Meter {
     std::shared_ptr<sondrel::client::SondrelLibrary> library;
-    sondrel::client::ConnectionPtr connection;
+    std::int16_t port = 1;
 };
 
-Held& held() {
-    static Held h;
-    return h;
-}
-
-// Between the packets of a transfer the progress timer ticks and the window repaints.
-void processPendingEvents(void*) {
-    QCoreApplication::processEvents();
+Meter& meter() {
+    static Meter m;
+    return m;
 }
 
 } // namespace
 
-sondrel::_KorvaneConnection* MeterConnection() {
-    return held().connection.get();
+std::shared_ptr<sondrel::client::SondrelLibrary> meterLibrary() {
+    return meter().library;
 }
 
-std::optional<QString> createMeterConnection() {
-    if (MeterConnection()) return std::nullopt;
+std::optional<QString> loadMeterLibrary() {
+    if (meterLibrary()) return std::nullopt;
     try {
-        auto library = sondrel::client::SondrelLibrary::load();
-        auto connection = library->createConnection();
-        setMeterConnection(std::move(library), std::move(connection));
+        setMeterLibrary(sondrel::client::SondrelLibrary::load());
         return std::nullopt;
     } catch (const std::exception& e) {
         return QString::fromStdString(e.what());
     }
 }
 
-void setMeterConnection(std::shared_ptr<sondrel::client::SondrelLibrary> library,
-                        sondrel::client::ConnectionPtr connection) {
-    Held& h = held();
-    h.connection = {};
-    h.library = std::move(library);
-    h.connection = std::move(connection);
-    if (h.library) h.library->setYieldHook(&processPendingEvents, nullptr);
+void setMeterLibrary(std::shared_ptr<sondrel::client::SondrelLibrary> library) {
+    meter().library = std::move(library);
+}
+
+std::int16_t meterPort() {
+    return meter().port;
+}
+
+void setMeterPort(std::int16_t port) {
+    meter().port = port;
+}
+
+void chooseMeterPort(std::int16_t port) {
+    setMeterPort(port);
+    const auto library = meterLibrary();
+    if (!library) return;
+    try {
+        const sondrel::client::ConnectionPtr connection = library->createConnection();
+        connection->put_PortDevice(port);
+        std::int16_t taken = port;
+        connection->get_PortDevice(&taken);
+        setMeterPort(taken);
+    } catch (const sondrel::client::LoadError&) {
+        // No object to ask: the number stays as chosen.
+    }
 }
 
 } // namespace plandex

@@ -1,27 +1,38 @@
-// MeterConnection: the editor's one KorvaneConnection, created at start-up
-// through the run-time loaded library and kept for the life of the process.
+// The editor's access to the meter: the link library, loaded once at start-up,
+// and the port chosen in the start-up window. The editor keeps no connection
+// object of its own: each job with the meter makes one through the library on
+// its worker thread (meter_worker.h), so exactly one connection holds the port
+// at a time, and a line that dropped is not kept for the next job.
 #pragma once
 
 #include "sondrel_client.h"
 
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 
 namespace plandex {
 
-// The connection object, or nullptr when none could be created.
-sondrel::_KorvaneConnection* MeterConnection();
+// The loaded library, or nullptr when it could not be loaded.
+std::shared_ptr<sondrel::client::SondrelLibrary> meterLibrary();
 
-// Loads the library and creates the object unless one exists already. The
-// library's yield hook is set to process pending events between packets.
-// Returns the reason when the library or the object is not available.
-std::optional<QString> createMeterConnection();
+// Loads the library unless it is loaded already. Returns the reason when it
+// cannot be loaded.
+std::optional<QString> loadMeterLibrary();
 
-// Uses this library and object from now on (tests point the editor at a
-// library of their choice); a null connection removes it.
-void setMeterConnection(std::shared_ptr<sondrel::client::SondrelLibrary> library,
-                        sondrel::client::ConnectionPtr connection);
+// Uses this library from now on (tests point the editor at a library of their
+// choice); nullptr removes it.
+void setMeterLibrary(std::shared_ptr<sondrel::client::SondrelLibrary> library);
+
+// The port the jobs with the meter use.
+std::int16_t meterPort();
+void setMeterPort(std::int16_t port);
+
+// Gives a connection of the library the port, as the start-up window's OK does,
+// and records the port the connection took (an unknown number becomes 1). The
+// connection goes again at once, so the port is free for the jobs.
+void chooseMeterPort(std::int16_t port);
 
 } // namespace plandex

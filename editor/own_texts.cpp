@@ -40,7 +40,34 @@ constexpr std::array ownTable{
     OwnEntry{OwnText::SurveySaveCsv, "另存为 CSV", "Save as CSV"},
     OwnEntry{OwnText::SurveySavePng, "另存为 PNG", "Save as PNG"},
     OwnEntry{OwnText::SurveySaveFailed, "无法写入 %1", "Could not write %1"},
+    OwnEntry{OwnText::CancelTransfer, "停止传输", "Cancel"},
+    OwnEntry{OwnText::TransferStopped, "传输已停止。", "The transfer was stopped."},
+    OwnEntry{OwnText::DownloadStopped, "传输已停止。仪表中的频道表可能不完整。",
+             "The transfer was stopped. The channel plan in the meter may be incomplete."},
+    OwnEntry{OwnText::StopTransferToClose, "正在与仪表传输数据。停止传输并关闭窗口吗？",
+             "A transfer with the meter is running. Stop it and close the window?"},
+    OwnEntry{OwnText::NoTypeCode,
+             "第 %1 行（%2）：类型 %3 与伴音 %4 没有仪表可用的类型代码。未发送任何数据。",
+             "Row %1 (%2): Type %3 with Audio Offset %4 has no type code the meter knows. "
+             "Nothing was sent."},
+    OwnEntry{OwnText::TooManyChannels, "频道表最多 250 个频道，此表有 %1 个。",
+             "A channel plan holds at most 250 channels; this one has %1."},
+    OwnEntry{OwnText::UnwritableField, "%1 含有文件代码页无法写入的字符。文件未保存。",
+             "%1 holds a character the file's code page cannot write. The file was not saved."},
+    OwnEntry{OwnText::RefusedNameCharacter,
+             "STD CH 不能含有 *、制表符、双引号或 ID，频道表文件无法保存它们。",
+             "STD CH cannot hold *, TAB, double quotes or the letters ID: plan files cannot "
+             "carry them."},
+    OwnEntry{OwnText::FileNotWritten, "无法写入文件 %1：%2",
+             "The file %1 could not be written: %2"},
 };
+
+constexpr bool inEnumerationOrder() {
+    for (std::size_t i = 0; i < ownTable.size(); ++i)
+        if (static_cast<std::size_t>(ownTable[i].id) != i) return false;
+    return true;
+}
+static_assert(inEnumerationOrder(), "ownText looks its entries up by position");
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "Form2.h"
 #include "grid.h"
 #include "messages.h"
+#include "own_texts.h"
 #include "plan_file_encoding.h"
 #include "plan_file_io.h"
 #include "texts.h"
@@ -52,6 +53,33 @@ std::vector<PlanFileFooterLine> footerOf(const Form2& form) {
     return footer;
 }
 
+// The first field of the file the code page cannot write, named as the user
+// sees it: the grid's caption, a row's STD CH or Type, or a header field.
+std::optional<QString> unwritableField(const QString& caption, const std::vector<PlanRow>& rows,
+                                       const std::vector<PlanFileFooterLine>& footer,
+                                       const sondrel::CodePage& codePage) {
+    const auto writable = [&](const QString& text) {
+        return encodeAnsi(text, codePage).has_value();
+    };
+    if (!writable(caption)) return QStringLiteral("\"%1\"").arg(caption);
+    for (const PlanRow& row : rows) {
+        if (!writable(row.name))
+            return QStringLiteral("%1 %2 (%3)")
+                .arg(Text(TextId::ColumnId).trimmed())
+                .arg(row.id)
+                .arg(Text(TextId::ColumnStdCh).trimmed());
+        if (!writable(row.type))
+            return QStringLiteral("%1 %2 (%3)")
+                .arg(Text(TextId::ColumnId).trimmed())
+                .arg(row.id)
+                .arg(Text(TextId::ColumnType).trimmed());
+    }
+    for (const PlanFileFooterLine& line : footer)
+        if (!writable(line.label) || !writable(line.value))
+            return QStringLiteral("\"%1\"").arg(line.label.chopped(1).trimmed());
+    return std::nullopt;
+}
+
 bool savePlan(Form2& form) {
     const std::vector<PlanRow> rows = form.store().rows(QString());
     if (rows.empty()) {
@@ -60,9 +88,21 @@ bool savePlan(Form2& form) {
     }
     const QString path = planFileChooser().fileToSave();
     if (path.isEmpty()) return false;
-    const QString text = formatPlanText(form.Fregtable()->caption(), rows, footerOf(form));
-    const auto bytes = encodeAnsi(text, ansiCodePageFor(LanguageOffset));
-    return bytes && writeFileAtomically(path, *bytes);
+    const auto codePage = ansiCodePageFor(LanguageOffset);
+    const auto footer = footerOf(form);
+    const QString caption = form.Fregtable()->caption();
+    const auto bytes = encodeAnsi(formatPlanText(caption, rows, footer), codePage);
+    if (!bytes) {
+        const auto field = unwritableField(caption, rows, footer, codePage);
+        tell(ownText(OwnText::UnwritableField).arg(field.value_or(path)),
+             MessageStyle::Exclamation);
+        return false;
+    }
+    if (!writeFileAtomically(path, *bytes)) {
+        tell(ownText(OwnText::FileNotWritten).arg(path), MessageStyle::Exclamation);
+        return false;
+    }
+    return true;
 }
 
 // The file's rows in ID order (rows with equal IDs keep their file order),
@@ -90,7 +130,15 @@ bool openPlan(Form2& form) {
     const QString path = planFileChooser().fileToOpen();
     if (path.isEmpty()) return false;
     const auto content = readPlanFile(path, ansiCodePageFor(LanguageOffset));
-    if (!content) return false;
+    if (!content) {
+        ask(TextId::NotAPlanFile, MessageStyle::Exclamation);
+        return false;
+    }
+    if (content->rows.size() > static_cast<std::size_t>(MaxPlanRows)) {
+        tell(ownText(OwnText::TooManyChannels).arg(content->rows.size()),
+             MessageStyle::Exclamation);
+        return false;
+    }
     // A changed row the grid still holds must not be written into the new plan.
     form.Fregtable()->commitPendingEdits();
     PlanStore(form.store()).replaceAll(renumberedById(content->rows));

@@ -45,6 +45,7 @@ inline constexpr int ConnectionFailed = 16;
 inline constexpr int TransferSucceeded = 18;
 inline constexpr int TransferFailed = 19;
 inline constexpr int LoadPlanFirst = 20;
+inline constexpr int NotAPlanFile = 21;
 inline constexpr int ConfirmDelete = 22;
 inline constexpr int ConfirmInsert = 23;
 inline constexpr int ColumnId = 45;

@@ -172,15 +172,4 @@ QIcon toolbarIcon(const QString& key) {
     return it == painters().end() ? QIcon() : drawn(it->second);
 }
 
-QIcon closeIcon() {
-    return drawn([](QPainter& p) {
-        p.setPen(QPen(QColor(150, 30, 30), 1.5));
-        p.setBrush(QColor(215, 70, 60));
-        p.drawRoundedRect(QRectF(2, 2, 28, 28), 5, 5);
-        p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(10, 10), QPointF(22, 22));
-        p.drawLine(QPointF(22, 10), QPointF(10, 22));
-    });
-}
-
 } // namespace plandex

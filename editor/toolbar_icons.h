@@ -8,7 +8,5 @@ namespace plandex {
 
 // The picture of the toolbar button with this key ("Upload", "Open", ...).
 QIcon toolbarIcon(const QString& key);
-// The small close picture of the windows' close buttons.
-QIcon closeIcon();
 
 } // namespace plandex

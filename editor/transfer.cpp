@@ -3,22 +3,23 @@
 #include "Form2.h"
 #include "grid.h"
 #include "messages.h"
-#include "meter_connection.h"
+#include "meter_worker.h"
+#include "own_texts.h"
 #include "texts.h"
 #include "toolbar.h"
 #include "validation_numbers.h"
 
+#include "common/plan_codec_entries.h"
 #include "common/rounding.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QTimer>
 
 #include <charconv>
 #include <chrono>
 #include <limits>
+#include <memory>
 #include <thread>
 
 namespace plandex {
@@ -40,16 +41,15 @@ bool succeeded(sondrel::HResult hr, const Variant& result) {
     return value && static_cast<std::int16_t>(*value) != 0;
 }
 
-bool openDeviceConnection() {
-    sondrel::_KorvaneConnection* meter = MeterConnection();
+bool openDeviceConnection(sondrel::_KorvaneConnection* meter) {
     if (!meter) return false;
     Variant result;
     return succeeded(meter->OpenDeviceConnection(&result), result);
 }
 
-bool resetMeter() {
+bool resetMeter(sondrel::_KorvaneConnection* meter) {
     Variant result;
-    return succeeded(MeterConnection()->Reset(&result), result);
+    return succeeded(meter->Reset(&result), result);
 }
 
 void pauseAfterSend() {
@@ -65,9 +65,8 @@ double decimalValueOf(float value) {
     return decimal;
 }
 
+// The bar starts low; the transfer's packet counts move it from then on.
 void startProgress(Form2& form) {
-    form.Timer1()->setInterval(ProgressTickMs);
-    form.Timer1()->start();
     QProgressBar* bar = form.ProgressBar1();
     bar->setRange(ProgressMinimum, ProgressMaximum);
     bar->show();
@@ -76,7 +75,6 @@ void startProgress(Form2& form) {
 
 void endProgress(Form2& form) {
     form.ProgressBar1()->setValue(form.ProgressBar1()->maximum());
-    form.Timer1()->stop();
     form.ProgressBar1()->hide();
 }
 
@@ -86,90 +84,154 @@ void enableAfterTransfer(Form2& form) {
         form.setButtonEnabled(b, true);
 }
 
-// Replaces the table by the received rows in one transaction, letting the
-// window repaint and the progress bar move before each row. Throws StoreError
-// with the table as it was.
+// Replaces the table by the received rows in one transaction. Throws
+// StoreError with the table as it was.
 void StoreReceivedPlan(Form2& form, const SafeArray<Channellist>& channels) {
-    form.store().replaceAll(receivedRows(channels), [] { QCoreApplication::processEvents(); });
+    form.store().replaceAll(receivedRows(channels));
 }
 
-bool ReadPlanFromMeter(Form2& form) {
+// What the worker's part of a read brings back to the window.
+struct ReadOutcome {
+    bool opened = false;
+    bool read = false;
+    bool stopped = false;
     SafeArray<Channellist> channels;
     ChannelHead head;
+};
+
+void ReadPlanFromMeter(sondrel::_KorvaneConnection* meter, MeterJobContext& job, ReadOutcome& out) {
+    out.opened = openDeviceConnection(meter);
+    if (!out.opened) return;
+    if (job.stopRequested()) {
+        out.stopped = true;
+        return;
+    }
     Variant result;
-    const auto hr = MeterConnection()->ReadChannel(PlanSlot, &channels, &head, &result);
-    if (!succeeded(hr, result)) {
+    const auto hr = meter->ReadChannel(PlanSlot, &out.channels, &out.head, &result);
+    out.read = succeeded(hr, result);
+    out.stopped = !out.read && job.stopRequested();
+}
+
+// The window's part of a read, once the worker is done.
+void StoreReadPlan(Form2& form, const ReadOutcome& read) {
+    if (read.stopped) {
+        tell(ownText(OwnText::TransferStopped), MessageStyle::Information);
+        form.OperationResult = ResultNo;
+        return;
+    }
+    if (!read.read) {
         messageSink().show(PlanSlotLetter + Text(TextId::ReadFailed), Text(TextId::ReadFailed),
                            MessageStyle::Information);
         form.OperationResult = ResultNo;
-        return false;
+        return;
     }
     try {
         // The plan is stored before the header is shown, so that a plan the
         // database refuses leaves table and header as they were.
-        StoreReceivedPlan(form, channels);
+        StoreReceivedPlan(form, read.channels);
     } catch (const StoreError& e) {
         tell(QString::fromStdString(e.what()), MessageStyle::Exclamation);
         form.OperationResult = ResultNo;
-        return false;
+        return;
     }
-    showHeader(form, head);
+    showHeader(form, read.head);
     form.OperationResult = ResultYes;
     form.Fregtable()->setCaption(Text(TextId::GridCaption));
     form.RefreshDataGrid(CommandText, SelectByFreq);
-    return true;
 }
 
-bool SendPlanToMeter(Form2& form) {
-    SafeArray<Channellist> channels = BuildChannelArray(form.store());
-    if (channels.empty()) {
-        ask(TextId::LoadPlanFirst, MessageStyle::Exclamation);
-        return false;
+// What a send takes to the worker and brings back.
+struct SendOutcome {
+    SafeArray<Channellist> channels;
+    std::optional<ChannelHead> head;
+    bool opened = false;
+    bool sent = false;
+    bool stopped = false;
+};
+
+void SendPlanToMeter(sondrel::_KorvaneConnection* meter, MeterJobContext& job, SendOutcome& send) {
+    send.opened = openDeviceConnection(meter);
+    if (!send.opened || send.channels.empty() || !send.head) return;
+    if (job.stopRequested()) {
+        send.stopped = true;
+        return;
     }
-    auto head = headerFromControls(form);
-    if (!head) return false;
-    Variant plan = Variant::channels(std::move(channels));
+    Variant plan = Variant::channels(std::move(send.channels));
     Variant result;
-    const auto hr = MeterConnection()->CarryChannel(&plan, PlanSlot, &*head, &result);
+    const auto hr = meter->CarryChannel(&plan, PlanSlot, &*send.head, &result);
     pauseAfterSend();
-    return succeeded(hr, result) && resetMeter();
+    if (!succeeded(hr, result)) {
+        send.stopped = job.stopRequested();
+        return;
+    }
+    // Once the whole plan is in the meter, the reset that makes it take the plan goes too.
+    send.sent = resetMeter(meter);
+}
+
+// A row the meter could not take: its Type and Audio1 have no type code.
+std::optional<QString> rowWithoutTypeCode(const PlanStore& store) {
+    const std::vector<PlanRow> rows = store.rows(OrderByFreq);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const PlanRow& row = rows[i];
+        if (sondrel::analogTypeCode(row.type.toStdString(), static_cast<float>(row.audio1)) == 0)
+            return ownText(OwnText::NoTypeCode)
+                .arg(row.id)
+                .arg(row.name.trimmed(), row.type, QString::number(row.audio1));
+    }
+    return std::nullopt;
 }
 
 } // namespace
 
 void uploadPlan(Form2& form) {
     startProgress(form);
-    if (!openDeviceConnection()) {
-        endProgress(form);
-        ask(TextId::ConnectionFailed, MessageStyle::Exclamation);
-        return;
-    }
-    ReadPlanFromMeter(form);
-    if (form.OperationResult == ResultYes) enableAfterTransfer(form);
-    endProgress(form);
+    auto read = std::make_shared<ReadOutcome>();
+    form.runMeterJob([read](sondrel::_KorvaneConnection* meter,
+                            MeterJobContext& job) { ReadPlanFromMeter(meter, job, *read); },
+                     [&form, read] {
+                         if (!read->opened) {
+                             endProgress(form);
+                             ask(TextId::ConnectionFailed, MessageStyle::Exclamation);
+                             return;
+                         }
+                         StoreReadPlan(form, *read);
+                         if (form.OperationResult == ResultYes) enableAfterTransfer(form);
+                         endProgress(form);
+                     },
+                     TransferKind::Cancellable);
 }
 
 void downloadPlan(Form2& form) {
-    startProgress(form);
-    if (!openDeviceConnection()) {
-        endProgress(form);
-        ask(TextId::ConnectionFailed, MessageStyle::Exclamation);
+    if (const auto refused = rowWithoutTypeCode(form.store())) {
+        tell(*refused, MessageStyle::Exclamation);
         return;
     }
-    for (int b = UploadButton; b <= OrderButton; ++b)
-        form.setButtonEnabled(b, false);
-    bool sent = false;
-    try {
-        form.RefreshDataGrid(CommandText, SelectByFreq);
-        sent = SendPlanToMeter(form);
-    } catch (const StoreError&) {
-        sent = false; // the plan could not be read: nothing was sent
-    }
-    form.ProgressBar1()->setValue(form.ProgressBar1()->maximum());
-    form.ProgressBar1()->hide();
-    enableAfterTransfer(form);
-    ask(sent ? TextId::TransferSucceeded : TextId::TransferFailed, MessageStyle::Information);
-    form.Timer1()->stop();
+    auto send = std::make_shared<SendOutcome>();
+    form.RefreshDataGrid(CommandText, SelectByFreq);
+    send->channels = BuildChannelArray(form.store());
+    send->head = headerFromControls(form);
+    const bool emptyPlan = send->channels.empty();
+    startProgress(form);
+    form.runMeterJob([send](sondrel::_KorvaneConnection* meter,
+                            MeterJobContext& job) { SendPlanToMeter(meter, job, *send); },
+                     [&form, send, emptyPlan] {
+                         if (!send->opened) {
+                             endProgress(form);
+                             ask(TextId::ConnectionFailed, MessageStyle::Exclamation);
+                             return;
+                         }
+                         for (int b = UploadButton; b <= OrderButton; ++b)
+                             form.setButtonEnabled(b, false);
+                         if (emptyPlan) ask(TextId::LoadPlanFirst, MessageStyle::Exclamation);
+                         endProgress(form);
+                         enableAfterTransfer(form);
+                         if (send->stopped)
+                             tell(ownText(OwnText::DownloadStopped), MessageStyle::Information);
+                         else
+                             ask(send->sent ? TextId::TransferSucceeded : TextId::TransferFailed,
+                                 MessageStyle::Information);
+                     },
+                     TransferKind::Cancellable);
 }
 
 void sendPlanHeader(Form2& form) {
@@ -180,18 +242,32 @@ void sendPlanHeader(Form2& form) {
         ask(TextId::SetHeaderFirst, MessageStyle::Exclamation);
         return;
     }
-    if (!openDeviceConnection()) {
-        ask(TextId::ConnectionFailed, MessageStyle::Exclamation);
-        return;
-    }
-    auto head = headerFromControls(form);
-    if (!head) return; // a value the header cannot carry: nothing is sent
-    Variant result;
-    const auto hr = MeterConnection()->CarryChannelHead(&*head, &result);
-    pauseAfterSend();
-    if (!succeeded(hr, result)) return;
-    resetMeter();
-    ask(TextId::HeaderSent, MessageStyle::Exclamation);
+    struct HeaderOutcome {
+        std::optional<ChannelHead> head;
+        bool opened = false;
+        bool sent = false;
+    };
+    auto send = std::make_shared<HeaderOutcome>();
+    send->head = headerFromControls(form);
+    form.runMeterJob(
+        [send](sondrel::_KorvaneConnection* meter, MeterJobContext&) {
+            send->opened = openDeviceConnection(meter);
+            // A value the header cannot carry: nothing is sent.
+            if (!send->opened || !send->head) return;
+            Variant result;
+            const auto hr = meter->CarryChannelHead(&*send->head, &result);
+            pauseAfterSend();
+            if (!succeeded(hr, result)) return;
+            resetMeter(meter);
+            send->sent = true;
+        },
+        [send] {
+            if (!send->opened)
+                ask(TextId::ConnectionFailed, MessageStyle::Exclamation);
+            else if (send->sent)
+                ask(TextId::HeaderSent, MessageStyle::Exclamation);
+        },
+        TransferKind::Single);
 }
 
 std::optional<ChannelHead> headerFromControls(const Form2& form) {

@@ -1,6 +1,8 @@
 // Moving the plan between the table ChannelPlanUser and the meter's plan slot
-// A through MeterConnection: Upload (meter to table), Download (table to
-// meter) and the header-only send of the side panel's Command3.
+// A: Upload (meter to table), Download (table to meter) and the header-only
+// send of the side panel's Command3. The library calls run on the window's
+// meter worker; the table, the controls and the messages stay on the window's
+// thread, before the job starts and after it has ended.
 #pragma once
 
 #include "plan_store.h"
@@ -20,8 +22,7 @@ inline constexpr sondrel::UserPlanNumber PlanSlot = sondrel::UserPlanA;
 inline constexpr const char* PlanSlotLetter = "A";
 // Pause after a plan or header was sent, before the meter is reset.
 inline constexpr int PauseAfterSendMs = 500;
-// Progress display of a transfer: the timer interval and the bar's range.
-inline constexpr int ProgressTickMs = 10;
+// The progress bar's range and value until the first packet count arrives.
 inline constexpr int ProgressMinimum = 1, ProgressMaximum = 100, ProgressStart = 2;
 
 // Toolbar "Upload": reads slot A into the table and the side panel.

@@ -3,6 +3,7 @@
 #include "Form2.h"
 #include "grid.h"
 #include "messages.h"
+#include "own_texts.h"
 #include "plan_file_encoding.h"
 #include "texts.h"
 #include "toolbar.h"
@@ -74,10 +75,12 @@ void ChannelEntryChecks::ValidateCellEdit(int column) {
     if (column == ColumnName) {
         const QString name = grid.columnText(ColumnName);
         grid.setColumnText(ColumnName, name);
-        if (const auto failed = checkStdCh(name, ansiCodePageFor(LanguageOffset))) {
-            warn(*failed);
+        const auto failed = checkStdCh(name, ansiCodePageFor(LanguageOffset));
+        if (failed) warn(*failed);
+        if (!failed && !planFilesCanCarry(name))
+            tell(ownText(OwnText::RefusedNameCharacter), MessageStyle::Exclamation);
+        if (failed || !planFilesCanCarry(name))
             grid.setColumnText(ColumnName, QString::fromStdString(restoreSource(row).ChannelName));
-        }
     } else if (column == ColumnType) {
         if (!isValidType(grid.columnText(ColumnType))) warn(CheckText::BadType);
     } else if (column == ColumnFreq) {

@@ -37,6 +37,11 @@ std::optional<int> checkStdCh(const QString& name, const sondrel::CodePage& code
     return std::nullopt;
 }
 
+bool planFilesCanCarry(const QString& name) {
+    return !name.contains(u'*') && !name.contains(u'\t') && !name.contains(u'"') &&
+           !name.contains(QStringLiteral("ID"));
+}
+
 bool isValidType(const QString& type) {
     return type == u"TV" || type == u"DIGI";
 }

@@ -26,6 +26,11 @@ inline constexpr int Span = 29;
 // is refused on every system, since it could not travel to the meter.
 std::optional<int> checkStdCh(const QString& name, const sondrel::CodePage& codePage);
 
+// False for a STD CH the plan files cannot carry: a '*' or the letters "ID"
+// mark a line the file reader takes for the header or the footer, a TAB
+// separates the fields and double quotes enclose a field.
+bool planFilesCanCarry(const QString& name);
+
 // Type: exactly "TV" or "DIGI".
 bool isValidType(const QString& type);
 

@@ -52,6 +52,7 @@ inline constexpr const char* CanUnloadNowEntry = "DllCanUnloadNow";
 inline constexpr const char* RegisterServerEntry = "DllRegisterServer";
 inline constexpr const char* UnregisterServerEntry = "DllUnregisterServer";
 inline constexpr const char* SetYieldHookEntry = "SondrelSetYieldHook";
+inline constexpr const char* SetTransferObserverEntry = "SondrelSetTransferObserver";
 
 using GetClassObjectFn = HResult (*)(const Guid* clsid, const Guid* iid, void** object);
 using CanUnloadNowFn = HResult (*)();

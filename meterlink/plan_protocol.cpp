@@ -38,12 +38,14 @@ std::int16_t readAnalogPlan(FrameExchange& wire, UserPlanNumber slot, SafeArray<
     if (channels == 0) return 0;
     plan.redim(1, channels);
     bool more = fillBlock(plan, 1, DecodeAnalogBlock(reply, reply.byte(PacketNumberPos), codePage));
+    if (!transferGoesOn(1, packets)) return 0;
 
     const Bytes nextPacket = commandBuffer(CmdReadPlan);
     for (int k = 2; more && k <= packets - 1; ++k) {
         yieldToCaller();
         if (!wire.Exchange(AnalogNextPacketLength, nextPacket, reply)) return 0;
         more = fillBlock(plan, k, DecodeAnalogBlock(reply, k, codePage));
+        if (!transferGoesOn(k, packets)) return 0;
     }
     yieldToCaller();
     if (!wire.Exchange(HeadPacketLength, nextPacket, reply)) return 0;
@@ -66,12 +68,14 @@ std::int16_t readDigitalPlan(FrameExchange& wire, UserPlanNumber slot, Variant& 
     plan.redim(1, channels);
     bool more =
         fillBlock(plan, 1, DecodeDigitalBlock(reply, reply.byte(PacketNumberPos), codePage));
+    if (more && !transferGoesOn(1, packets)) return 0;
 
     const Bytes nextPacket = commandBuffer(CmdReadPlan);
     for (int k = 2; more && k <= packets; ++k) {
         yieldToCaller();
         if (!wire.Exchange(DigitalNextPacketLength, nextPacket, reply)) return 0;
         more = fillBlock(plan, k, DecodeDigitalBlock(reply, k, codePage));
+        if (more && !transferGoesOn(k, packets)) return 0;
     }
     out = Variant::channelsDigi(std::move(plan));
     return 1;

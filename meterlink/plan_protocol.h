@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <utility>
 
 namespace sondrel {
 
@@ -27,15 +28,22 @@ inline std::uint8_t slotByte(UserPlanNumber slot) {
     return static_cast<std::uint8_t>(slot);
 }
 
-// Sends packets 1 .. count through send(k), letting the caller process its
-// pending events before every packet but the first. Stops at the first packet
-// send reports as failed (0) and returns 0; 1 when all went out.
-template <typename Send> std::int16_t sendPackets(std::size_t count, Send&& send) {
+// Sends packets 1 .. count of a transfer of total packets through send(k),
+// letting the caller process its pending events before every packet but the
+// first and telling its transfer observer after each. Stops at the first packet
+// send reports as failed (0), or the observer asks to stop after, and returns 0;
+// 1 when all went out.
+template <typename Send>
+std::int16_t sendPackets(std::size_t count, std::size_t total, Send&& send) {
     for (std::size_t k = 1; k <= count; ++k) {
         if (k > 1) yieldToCaller();
         if (send(static_cast<std::uint8_t>(k)) == 0) return 0;
+        if (!transferGoesOn(static_cast<int>(k), static_cast<int>(total))) return 0;
     }
     return 1;
+}
+template <typename Send> std::int16_t sendPackets(std::size_t count, Send&& send) {
+    return sendPackets(count, count, std::forward<Send>(send));
 }
 
 } // namespace sondrel

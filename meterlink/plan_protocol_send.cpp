@@ -30,7 +30,7 @@ std::int16_t carryAnalogPlan(FrameExchange& wire, const Variant& planVariant, Us
     const auto send = [&](const Bytes& params) {
         return wire.SendAndWait(PlanAnswerLength, commandBuffer(CmdCarryPlan, params));
     };
-    if (!sendPackets(packets - 1u, [&](std::uint8_t k) {
+    if (!sendPackets(packets - 1u, packets, [&](std::uint8_t k) {
             return send(analogEntryPacket(packets, k, channels, slotCode, entries));
         }))
         return 0;

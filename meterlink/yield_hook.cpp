@@ -8,7 +8,12 @@ struct InstalledHook {
     YieldHook hook = nullptr;
     void* context = nullptr;
 };
+struct InstalledObserver {
+    TransferObserver observer = nullptr;
+    void* context = nullptr;
+};
 thread_local InstalledHook installed;
+thread_local InstalledObserver observing;
 } // namespace
 
 void setYieldHook(YieldHook hook, void* context) {
@@ -22,9 +27,23 @@ void yieldToCaller() {
         processPendingMessages();
 }
 
+void setTransferObserver(TransferObserver observer, void* context) {
+    observing = {observer, context};
+}
+
+bool transferGoesOn(int packetsDone, int packetsTotal) {
+    if (!observing.observer || packetsDone >= packetsTotal) return true;
+    return observing.observer(observing.context, packetsDone, packetsTotal) != 0;
+}
+
 } // namespace sondrel
 
 extern "C" __attribute__((visibility("default"))) void SondrelSetYieldHook(sondrel::YieldHook hook,
                                                                            void* context) {
     sondrel::setYieldHook(hook, context);
+}
+
+extern "C" __attribute__((visibility("default"))) void
+SondrelSetTransferObserver(sondrel::TransferObserver observer, void* context) {
+    sondrel::setTransferObserver(observer, context);
 }

@@ -81,8 +81,10 @@ std::shared_ptr<SondrelLibrary> SondrelLibrary::loadFrom(const std::string& file
     e.registerServer = entry<RegisterServerFn>(handle, RegisterServerEntry);
     e.unregisterServer = entry<UnregisterServerFn>(handle, UnregisterServerEntry);
     e.setYieldHook = entry<void (*)(YieldHook, void*)>(handle, SetYieldHookEntry);
+    e.setTransferObserver =
+        entry<void (*)(TransferObserver, void*)>(handle, SetTransferObserverEntry);
     if (!e.getClassObject || !e.canUnloadNow || !e.registerServer || !e.unregisterServer ||
-        !e.setYieldHook) {
+        !e.setYieldHook || !e.setTransferObserver) {
         dlclose(handle);
         throw LoadError(file + " is not the Sondrel library (entry points missing)");
     }
@@ -150,6 +152,10 @@ HResult SondrelLibrary::unregisterServer() {
 
 void SondrelLibrary::setYieldHook(YieldHook hook, void* context) {
     entries_.setYieldHook(hook, context);
+}
+
+void SondrelLibrary::setTransferObserver(TransferObserver observer, void* context) {
+    entries_.setTransferObserver(observer, context);
 }
 
 } // namespace sondrel::client

@@ -72,6 +72,8 @@ class SondrelLibrary {
     HResult unregisterServer();
     // Installs the hook the library calls between the packets of long transfers.
     void setYieldHook(YieldHook hook, void* context);
+    // Installs the calling thread's observer of plan transfers (see yield_hook.h).
+    void setTransferObserver(TransferObserver observer, void* context);
     // Where the library was loaded from.
     const std::string& path() const { return path_; }
 
@@ -82,6 +84,7 @@ class SondrelLibrary {
         RegisterServerFn registerServer = nullptr;
         UnregisterServerFn unregisterServer = nullptr;
         void (*setYieldHook)(YieldHook, void*) = nullptr;
+        void (*setTransferObserver)(TransferObserver, void*) = nullptr;
     };
     SondrelLibrary(void* handle, std::string path, EntryPoints entries);
     void* handle_ = nullptr;

@@ -138,9 +138,14 @@ AnalogEntry analogEntryOf(const Channellist& channel, const CodePage& codePage) 
         entry.name[i] = code == ' ' ? 0 : code;
     }
     entry.freq = centiMhzOf(channel.freq, FrequencyFieldLimit, "freq");
-    for (const AnalogType& t : AnalogTypes)
-        if (channel.Type == t.type && channel.Audio1 == t.audio1) entry.typeCode = t.code;
+    entry.typeCode = analogTypeCode(channel.Type, channel.Audio1);
     return entry;
+}
+
+std::uint8_t analogTypeCode(std::string_view type, float audio1) {
+    for (const AnalogType& t : AnalogTypes)
+        if (type == t.type && audio1 == t.audio1) return t.code;
+    return 0;
 }
 
 Channellist analogChannelOf(const AnalogEntry& entry, const CodePage& codePage) {

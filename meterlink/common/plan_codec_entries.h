@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace sondrel {
 
@@ -74,6 +75,8 @@ UserNameEntry unpackUserNameEntry(std::span<const std::uint8_t, UserNameEntrySiz
 // code, a channel number above 255, a span outside 0..327 MHz, a non-numeric
 // rate, a user name shorter than five characters).
 AnalogEntry analogEntryOf(const Channellist& channel, const CodePage& codePage);
+// The type code of an analogue channel's Type and Audio1; 0 when the pair has none.
+std::uint8_t analogTypeCode(std::string_view type, float audio1);
 DigitalEntry digitalEntryOf(const ChannellistDigi& channel, const CodePage& codePage);
 HeadEntry headEntryOf(const ChannelHead& head);
 UserNameEntry userNameEntryOf(const Channellist& channel, const CodePage& codePage);

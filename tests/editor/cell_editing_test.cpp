@@ -3,6 +3,7 @@
 #include "cell_editing_fixture.h"
 #include "twips.h"
 
+#include <QMouseEvent>
 #include <QTableView>
 
 namespace plandex::testing {
@@ -53,8 +54,34 @@ TEST_F(CellEditingTest, Audio1EditorOpensOverTheThirdVisibleRow) {
     EXPECT_LE(std::abs(audioEditor().x() - cell.x()), 1);
     EXPECT_LE(std::abs(audioEditor().y() - cell.y()), 1);
     EXPECT_LE(std::abs(audioEditor().width() - cell.width()), 1);
-    EXPECT_DOUBLE_EQ(grid().columnValueAt(3, ColumnAudio1).toDouble(), 4.5)
-        << "opening writes the editor's text into the cell";
+    EXPECT_DOUBLE_EQ(grid().columnValueAt(3, ColumnAudio1).toDouble(), 8)
+        << "opening leaves the cell as it is";
+    EXPECT_EQ(audioEditor().currentText(), grid().columnText(ColumnAudio1))
+        << "the list opens on the cell's own value";
+}
+
+TEST_F(CellEditingTest, Audio1ListWritesOnlyAChoiceAndOnlyIntoItsOwnRow) {
+    audioEditor().setCurrentText("6.00"); // the value chosen last time, elsewhere
+    clickCell(2, ColumnAudio1);
+    clickCell(2, ColumnAudio1);
+    ASSERT_TRUE(audioEditor().isVisible());
+    EXPECT_DOUBLE_EQ(grid().columnValueAt(2, ColumnAudio1).toDouble(), 8) << "one click, no choice";
+
+    clickCell(4, ColumnName);
+    EXPECT_FALSE(audioEditor().isVisible()) << "the list goes with its cell";
+    const int fivePointFive = audioEditor().findText("5.50");
+    audioEditor().setCurrentIndex(fivePointFive);
+    emit audioEditor().activated(fivePointFive); // a late pick in the list of row 2
+    EXPECT_DOUBLE_EQ(grid().columnValueAt(4, ColumnAudio1).toDouble(), 8) << "not into row 4";
+    EXPECT_DOUBLE_EQ(grid().columnValueAt(2, ColumnAudio1).toDouble(), 8);
+
+    clickCell(3, ColumnAudio1);
+    clickCell(3, ColumnAudio1);
+    ASSERT_TRUE(audioEditor().isVisible());
+    audioEditor().setCurrentIndex(fivePointFive);
+    emit audioEditor().activated(fivePointFive);
+    EXPECT_DOUBLE_EQ(grid().columnValueAt(3, ColumnAudio1).toDouble(), 5.5) << "a pick writes";
+    EXPECT_DOUBLE_EQ(grid().columnValueAt(2, ColumnAudio1).toDouble(), 8);
 }
 
 TEST_F(CellEditingTest, EditorTopFollowsTheRowFormula) {
@@ -91,6 +118,17 @@ TEST_F(CellEditingTest, PointerLeftOfTheFirstColumnChangesNothing) {
     EXPECT_EQ(grid().currentColumn(), ColumnAudio1) << "the Audio1 band";
     EXPECT_FALSE(form->isButtonEnabled(CopyButton));
     EXPECT_FALSE(form->isButtonEnabled(DeleteButton));
+}
+
+TEST_F(CellEditingTest, QuickSecondClickOnTypeTogglesItToo) {
+    clickCell(1, ColumnType);
+    // The second press of a quick second click arrives as a double-click.
+    const QPoint at = view().visualRect(view().model()->index(0, ColumnType)).center();
+    QMouseEvent second(QEvent::MouseButtonDblClick, at, view().viewport()->mapToGlobal(at),
+                       Qt::LeftButton, Qt::LeftButton, {});
+    QApplication::sendEvent(view().viewport(), &second);
+    QApplication::processEvents();
+    EXPECT_EQ(grid().columnText(ColumnType), "DIGI");
 }
 
 TEST_F(CellEditingTest, SecondClickOnTypeTogglesItWithTheSpanCorrection) {

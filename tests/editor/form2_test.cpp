@@ -2,7 +2,7 @@
 // Paste, Delete, Insert and Order on a real plan database, and the progress timer.
 #include "cell_editing_fixture.h"
 #include "delivered_database.h"
-#include "title_strip.h"
+#include "twips.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -119,8 +119,7 @@ TEST_F(Form2Test, EnglishCaptions) {
     EXPECT_EQ(form->Label5()->text(), "MHz");
     EXPECT_EQ(form->Frame3()->title(), "Favorites / Tilt");
     EXPECT_EQ(form->Command3()->text(), "Download");
-    EXPECT_EQ(form->Command10()->toolTip(), "Close");
-    EXPECT_EQ(form->XPForm1()->title(), "Plandex V1.25");
+    EXPECT_EQ(form->windowTitle(), "Plandex V1.25") << "in the window manager's frame";
 }
 
 TEST_F(Form2Test, ChineseCaptionsKeepTheirBlanks) {
@@ -134,7 +133,7 @@ TEST_F(Form2Test, ChineseCaptionsKeepTheirBlanks) {
     EXPECT_EQ(form->Frame3()->title(), QString::fromUtf8("设置"));
     EXPECT_EQ(form->Label3(6)->text(), QString::fromUtf8("第5个喜好频道序号"));
     EXPECT_EQ(form->Command3()->text(), QString::fromUtf8("下传"));
-    EXPECT_EQ(form->XPForm1()->title(), "Plandex V1.25");
+    EXPECT_EQ(form->windowTitle(), "Plandex V1.25");
 }
 
 TEST_F(Form2Test, CopyAndPastePlaceEachCopyBesideItsOriginal) {
@@ -190,6 +189,31 @@ TEST_F(Form2Test, AcceptedDeleteRemovesTheSelectedRowsAndRenumbers) {
     EXPECT_EQ(storedNames(), QStringList({"1", "3", "5"}));
     EXPECT_TRUE(idsAreOneToN(stored()));
     EXPECT_EQ(gridNames(), QStringList({"1", "3", "5"}));
+}
+
+TEST_F(Form2Test, DeleteRemovesExactlyTheSelectedRowsWhenIdsRepeat) {
+    load({{1, "A", "TV", 100, 6.5},
+          {2, "B", "TV", 200, 6.5},
+          {2, "C", "TV", 300, 6.5},
+          {3, "D", "TV", 400, 6.5}});
+    showById();
+    EXPECT_TRUE(form->Fregtable()->columnLocked(ColumnId)) << "IDs are not typed";
+    selectRows({2});
+    form->ToolKv_ButtonClick("Delete");
+    EXPECT_EQ(storedNames(), QStringList({"A", "C", "D"}));
+    EXPECT_TRUE(idsAreOneToN(stored()));
+}
+
+TEST_F(Form2Test, DestroyingTheVisibleWindowRunsNoEntryCheck) {
+    load({{1, "A", "XX", 100, 6.5}}); // a Type the leaving check refuses
+    showById();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->Fregtable()->table()->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(form->Fregtable()->table()->hasFocus());
+    form.reset();
+    EXPECT_TRUE(messages.shown.empty()) << "the window was gone, not left";
 }
 
 TEST_F(Form2Test, InsertPutsTheNewRowAtTheCurrentRowAndMakesItsTypeCellCurrent) {
@@ -276,9 +300,11 @@ TEST_F(Form2Test, ProgressTimerStepsByFiveUpToMaximumLessSix) {
     EXPECT_EQ(values.back(), 97);
 }
 
-TEST_F(Form2Test, CloseButtonClosesTheWindow) {
+TEST_F(Form2Test, TheWindowManagersFrameCarriesTheTitleAndTheClose) {
     load({});
-    form->Command10()->click();
+    EXPECT_EQ(form->findChild<QToolButton*>("Command10"), nullptr) << "no drawn close button";
+    EXPECT_EQ(form->Fregtable()->y(), twipsToPixels(630)) << "no drawn title strip above";
+    form->close();
     EXPECT_FALSE(form->isVisible());
 }
 

@@ -36,8 +36,7 @@ TEST(PlanFileFormat, WritesTheDocumentedLayout) {
 }
 
 TEST(PlanFileFormat, ReadsBackWhatItWrites) {
-    const std::vector<PlanRow> rows{{1, "S1", "TV", 55.25, 6.5},
-                                        {2, "C7", "DIGI", 471.3f, 7.999}};
+    const std::vector<PlanRow> rows{{1, "S1", "TV", 55.25, 6.5}, {2, "C7", "DIGI", 471.3f, 7.999}};
     const auto content = parsePlanText(formatPlanText("title", rows, englishFooter()));
     ASSERT_TRUE(content);
     EXPECT_EQ(content->title, "title");

@@ -127,7 +127,66 @@ TEST_F(PlanFilesTest, FailedSaveLeavesTheOldFileIntact) {
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files),
               QStringList({"FileDB2000.mdb", "plan.txt"}))
         << "no temporary file left behind";
-    EXPECT_TRUE(messages.shown.empty());
+    ASSERT_EQ(messages.shown.size(), 1u) << "never silently";
+    EXPECT_EQ(messages.shown[0].prompt,
+              "ID 2 (STD CH) holds a character the file's code page cannot write. The file was "
+              "not saved.");
+}
+
+TEST_F(PlanFilesTest, SaveNamesTheHeaderFieldItCannotWrite) {
+    setHeader({"1", "2", "3", "4", "5", "6"}, QString::fromUtf8("dB中"), "8");
+    SavePlanFile(*form);
+    EXPECT_EQ(form->OperationResult, "No");
+    EXPECT_TRUE(readFile().isEmpty());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].prompt.startsWith("\"Unit\" holds a character"))
+        << messages.shown[0].prompt.toStdString();
+}
+
+TEST_F(PlanFilesTest, NamesThePlanFilesCannotCarryAreRefusedAtEntry) {
+    showPlan();
+    for (const QString name : {"A*", "ID", "\"Q\"", "A\tB", "xID"}) {
+        messages.shown.clear();
+        grid().setCurrentBookmark(1);
+        checks->SnapshotStoredRows();
+        grid().setColumnText(ColumnName, name);
+        checks->ValidateCellEdit(ColumnName);
+        ASSERT_EQ(messages.shown.size(), 1u) << name.toStdString();
+        EXPECT_EQ(messages.shown[0].prompt,
+                  "STD CH cannot hold *, TAB, double quotes or the letters ID: plan files cannot "
+                  "carry them.");
+        EXPECT_EQ(grid().columnText(ColumnName), "S1") << "the stored name comes back";
+    }
+    messages.shown.clear();
+    grid().setColumnText(ColumnName, "Id1");
+    checks->ValidateCellEdit(ColumnName);
+    EXPECT_TRUE(messages.shown.empty()) << "only the letters the file reader looks for";
+}
+
+TEST_F(PlanFilesTest, OpenAndPasteRefuseMoreThan250Channels) {
+    QByteArray file = "big\r\n";
+    for (int id = 1; id <= 251; ++id)
+        file += QByteArray::number(id) + "\tC\tTV\t" + QByteArray::number(50 + id) + "\t6.5\t\r\n";
+    writeFile(file);
+    open();
+    EXPECT_EQ(form->OperationResult, "No");
+    EXPECT_EQ(storedRows(), threeChannels());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].prompt,
+              "A channel plan holds at most 250 channels; this one has 251.");
+
+    std::vector<PlanRow> full;
+    for (int id = 1; id <= 249; ++id)
+        full.push_back({id, "C", "TV", 50.0 + id, 6.5});
+    PlanStore(form->store()).replaceAll(full);
+    form->CopiedIds = {1, 2};
+    form->PasteChannels();
+    EXPECT_EQ(form->store().rowCount(), 249);
+    EXPECT_EQ(messages.shown.back().prompt,
+              "A channel plan holds at most 250 channels; this one has 251.");
+    form->CopiedIds = {1};
+    form->PasteChannels();
+    EXPECT_EQ(form->store().rowCount(), 250) << "250 channels are a whole plan";
 }
 
 TEST_F(PlanFilesTest, OpenReadsLinesAsTheFormatSays) {
@@ -216,7 +275,8 @@ TEST_F(PlanFilesTest, DamagedFileChangesNothing) {
         EXPECT_EQ(grid().caption(), "  CH No") << what;
         EXPECT_EQ(grid().rowCount(), 3) << what;
     }
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(messages.textIds(), std::vector<int>(files.size(), TextId::NotAPlanFile))
+        << "each refused file says so";
 }
 
 TEST_F(PlanFilesTest, MissingFileChangesNothing) {

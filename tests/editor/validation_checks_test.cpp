@@ -98,7 +98,9 @@ TEST_F(ValidationTest, RestoredValueIsFoundByIdWhateverTheGridOrder) {
 }
 
 TEST_F(ValidationTest, RowWithoutStoredTwinGetsItsValueFromBeforeTheEdit) {
-    typeIntoCell(1, ColumnId, "99"); // not written yet: no stored row has ID 99
+    // IDs are not typed; a row's ID not yet written leaves it without a stored twin.
+    grid().setCurrentBookmark(1);
+    grid().setColumnValue(ColumnId, 99);
     typeIntoCell(1, ColumnName, "ABCD");
     EXPECT_EQ(cellText(1, ColumnName), "S1");
     typeIntoCell(1, ColumnFreq, "5000");
