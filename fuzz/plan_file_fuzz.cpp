@@ -48,6 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!text) return 0;
     const auto opened = parsePlanText(*text);
     if (!opened) return 0;
+    // Bytes without meaning in the code page (a broken GBK sequence) are read
+    // as U+FFFD, which no code page can write back: such a file cannot make
+    // the round trip, and Save reports that it failed.
+    if (text->contains(QChar::ReplacementCharacter)) return 0;
 
     const std::vector<PlanRow> rows = storedRows(opened->rows);
     const auto footer = footerOf(opened->footerValues);

@@ -77,7 +77,7 @@ void analogPacket(const Reply& packet, int block, const CodePage& codePage) {
     const auto head = packet.slice(5, start - 5);
     // Packet 1 carries the first block, every later packet a later one.
     const std::uint8_t number = head[1];
-    if ((block == 1) != (number == 1)) return;
+    if (block == 1 ? number != 1 : number < 2) return;
     const auto expected = packet.slice(5, start - 5 + plan.size());
     // The packet the library writes for these entries: the entries of block k
     // sit at (k - 1) * 63 in the plan bytes.
