@@ -80,7 +80,9 @@ template <typename R> R recordFromJson(const Json& value, const std::string& con
         if (!it->is_null()) setField(field, converted(*it, type, context + ": field " + name));
     });
     if (known != value.size()) {
-        for (const auto& [key, ignored] : value.items()) {
+        for (const auto& item : value.items()) {
+            // A named copy: lambdas in clang 14 cannot capture structured bindings.
+            const std::string key = item.key();
             bool declared = false;
             forEachField(record, [&](const char* name, auto&, VarType) {
                 declared = declared || key == name;

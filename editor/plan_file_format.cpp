@@ -62,14 +62,22 @@ std::optional<PlanRow> parseChannelLine(QString rest) {
     return PlanRow{*idValue, *name, *type, *freqValue, *audio1Value};
 }
 
+// Texts are written as they are; only one that begins with a double quote is
+// put in quotes, since reading drops the first and last character of such a
+// value and would otherwise change it.
+QString textValue(const QString& text) {
+    return text.startsWith(u'"') ? u'"' + text + u'"' : text;
+}
+
 } // namespace
 
 QString formatPlanText(const QString& title, const std::vector<PlanRow>& rows,
                        const std::vector<PlanFileFooterLine>& footer) {
     QString text = title + lineEnd + columnHeader + lineEnd;
     for (const PlanRow& row : rows) {
-        for (const QString& value : {QString::number(row.id), row.name, row.type,
-                                     shortestDecimal(row.freq), shortestDecimal(row.audio1)})
+        for (const QString& value :
+             {QString::number(row.id), textValue(row.name), textValue(row.type),
+              shortestDecimal(row.freq), shortestDecimal(row.audio1)})
             text += value + tab;
         text += lineEnd;
     }

@@ -22,7 +22,10 @@ std::shared_ptr<SerialLink> threadSerialControl() {
     return control;
 }
 
-KorvaneConnection::KorvaneConnection() : control_(threadSerialControl()), exchange_(*control_) {
+KorvaneConnection::KorvaneConnection() : KorvaneConnection(threadSerialControl(), {}) {}
+
+KorvaneConnection::KorvaneConnection(std::shared_ptr<SerialLink> control, ExchangeTiming timing)
+    : control_(std::move(control)), exchange_(*control_, timing) {
     control_->setInputMode(1);
     control_->setInBufferSize(SerialInBufferSize);
     control_->setInputLen(0);

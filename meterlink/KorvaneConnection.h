@@ -19,6 +19,9 @@ inline constexpr std::size_t SerialInBufferSize = 3072;
 class KorvaneConnection final : public _KorvaneConnection {
   public:
     KorvaneConnection();
+    // A connection on a serial control of the caller's, with its own waits:
+    // for checks that feed the members replies from memory.
+    KorvaneConnection(std::shared_ptr<SerialLink> control, ExchangeTiming timing);
     KorvaneConnection(const KorvaneConnection&) = delete;
     KorvaneConnection& operator=(const KorvaneConnection&) = delete;
 

@@ -24,9 +24,10 @@ std::vector<std::uint8_t> ScreenMemory::blockOrder(std::size_t count) const {
     std::vector<std::uint8_t> numbers;
     for (std::size_t b = 1; b <= count; ++b)
         numbers.push_back(static_cast<std::uint8_t>(b));
-    if (order == Order::Descending) std::ranges::reverse(numbers);
+    if (order == Order::Descending) std::reverse(numbers.begin(), numbers.end());
     if (order == Order::OddThenEven)
-        std::ranges::stable_partition(numbers, [](std::uint8_t b) { return b % 2 == 1; });
+        std::stable_partition(numbers.begin(), numbers.end(),
+                              [](std::uint8_t b) { return b % 2 == 1; });
     return numbers;
 }
 

@@ -9,6 +9,16 @@
 namespace sondrel {
 namespace {
 
+// Windows-1252 leaves five bytes without a character; Windows maps each to the
+// control character of the same number (0x81 to U+0081) and back, so a text
+// file holding them reads and writes unchanged. iconv knows no such mapping.
+bool isWestEuropean(const std::string& name) {
+    return name == "WINDOWS-1252" || name == "CP1252";
+}
+bool isWindows1252Hole(unsigned char byte) {
+    return byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
+}
+
 // Converts all of input; nullopt on a character the target cannot hold. With
 // replaceInvalid, undecodable input bytes become U+FFFD instead.
 std::optional<std::string> convert(const std::string& to, const std::string& from,
@@ -30,6 +40,20 @@ std::optional<std::string> convert(const std::string& to, const std::string& fro
             continue;
         }
         if (errno == E2BIG) continue;
+        const auto next = inLeft > 0 ? static_cast<unsigned char>(*in) : 0;
+        if (errno == EILSEQ && isWestEuropean(from) && isWindows1252Hole(next)) {
+            out += {'\xC2', static_cast<char>(next)};
+            ++in;
+            --inLeft;
+            continue;
+        }
+        if (errno == EILSEQ && isWestEuropean(to) && inLeft >= 2 && next == 0xC2 &&
+            isWindows1252Hole(static_cast<unsigned char>(in[1]))) {
+            out += in[1];
+            in += 2;
+            inLeft -= 2;
+            continue;
+        }
         if ((errno == EILSEQ || errno == EINVAL) && replaceInvalid && inLeft > 0) {
             out += "\xEF\xBF\xBD";
             ++in;
