@@ -46,7 +46,8 @@ set(CPACK_DEBIAN_EDITOR_PACKAGE_NAME plandex)
 set(CPACK_DEBIAN_EDITOR_PACKAGE_SECTION electronics)
 # Qt opens the database through its SQLite plug-in, which no linker sees.
 set(CPACK_DEBIAN_EDITOR_PACKAGE_DEPENDS libqt6sql6-sqlite)
-set(CPACK_DEBIAN_EDITOR_PACKAGE_RECOMMENDS fonts-wqy-microhei)
+# Chinese texts need a CJK font; Qt's own dialog texts in Chinese come with its translations.
+set(CPACK_DEBIAN_EDITOR_PACKAGE_RECOMMENDS "fonts-wqy-microhei, qt6-translations-l10n")
 
 include(CPack)
 
