@@ -24,6 +24,8 @@ std::int16_t FrameExchange::Exchange(std::uint8_t n, std::span<const std::uint8_
         ensureOpen();
         link_.clearInBuffer();
         std::this_thread::sleep_for(timing_.pauseBeforeSend);
+        // A late reply to an earlier command may have come during the pause.
+        link_.clearInBuffer();
         SendFrame(commandBuffer);
         link_.waitForInput(n, SerialLink::Clock::now() + timing_.replyWait);
         Bytes received = link_.input();
