@@ -48,8 +48,4 @@ std::uint16_t systemDefaultLanguageId() {
     return LangIdEnglishUs;
 }
 
-std::string ansiCodePageOf(std::uint16_t languageId) {
-    return languageId == LangIdChinesePrc ? "GBK" : "WINDOWS-1252";
-}
-
 } // namespace sondrel
