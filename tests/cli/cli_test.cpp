@@ -114,6 +114,17 @@ TEST_F(SondrelProgram, ArgumentsComeBackInTheirJsonForms) {
     EXPECT_EQ(json::parse(run.out)["args"], json::parse("[-3, 0.0, 0.0, 0.0, 0.0, null, null]"));
 }
 
+TEST_F(SondrelProgram, DatesNoDateCanHoldFailTheCallAndComeBackAsNumbers) {
+    for (const char* date : {"9223372036854774784", "\"1e300\"", "\"nan\"", "-1e18"}) {
+        const Finished run = sondrel({"call", "SetupDateTime", date, "0"});
+        ASSERT_EQ(run.status, 0) << date << ": " << run.err;
+        const json line = json::parse(run.out);
+        EXPECT_EQ(line["result"], 0) << date;
+        EXPECT_FALSE(line["args"][0].is_string()) << date << ": " << run.out;
+        EXPECT_EQ(line["args"][1], "1899-12-30T00:00:00") << date;
+    }
+}
+
 TEST_F(SondrelProgram, UsageErrorsExitWith2AndOneLine) {
     const std::vector<std::vector<std::string>> cases{
         {},
