@@ -1,5 +1,7 @@
 #include "screen_memory.h"
 
+#include "state_fields.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -71,15 +73,24 @@ void to_json(nlohmann::json& j, const ScreenMemory& s) {
 void from_json(const nlohmann::json& j, ScreenMemory& s) {
     s.form =
         j.value("form", "small") == "big" ? ScreenMemory::Form::Big : ScreenMemory::Form::Small;
-    s.width = j.value("width", s.width) / 8 * 8;
-    s.height = j.value("height", s.height);
-    s.spanMHz = j.value("spanMHz", s.spanMHz);
+    // A display of at least one 8-pixel byte a row and one row, and at most
+    // what the block transfer can send (255 blocks of the form).
+    s.width = numberField(j, "screen", "width", s.width, 8, 2040) / 8 * 8;
+    s.height = numberField(j, "screen", "height", s.height, 1, 2040);
+    if (s.pictureBytes() > 255 * s.blocks().blockSize)
+        throw StateFieldError("field screen.height: a " + std::to_string(s.width) + "x" +
+                              std::to_string(s.height) + " picture needs more than 255 blocks");
+    s.spanMHz = numberField(j, "screen", "spanMHz", s.spanMHz, 0.1, 2000);
     const std::string order = j.value("order", "ascending");
     s.order = order == "descending"    ? ScreenMemory::Order::Descending
               : order == "oddThenEven" ? ScreenMemory::Order::OddThenEven
                                        : ScreenMemory::Order::Ascending;
-    if (j.contains("picture") && !j.at("picture").is_null())
-        s.picture = j.at("picture").get<sondrel::Bytes>();
+    if (j.contains("picture") && !j.at("picture").is_null()) {
+        sondrel::Bytes picture;
+        for (const auto& value : j.at("picture"))
+            picture.push_back(byteField(value, "screen.picture"));
+        s.picture = std::move(picture);
+    }
 }
 
 } // namespace korvane::sim

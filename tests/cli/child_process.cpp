@@ -120,6 +120,10 @@ void RunningProgram::closeInput() {
     in_ = -1;
 }
 
+void RunningProgram::signal(int number) {
+    kill(pid_, number);
+}
+
 int RunningProgram::wait() {
     int status = 0;
     waitpid(pid_, &status, 0);

@@ -37,7 +37,9 @@ class RunningProgram {
     // Writes to the program's standard input; closeInput ends it.
     void writeInput(const std::string& text);
     void closeInput();
-    // Waits for the program to end by itself and returns its exit status.
+    // Sends the program a signal.
+    void signal(int number);
+    // Waits for the program to end and returns its exit status.
     int wait();
 
   private:

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
 
@@ -183,6 +184,26 @@ TEST_F(SondrelProgram, BatchAnswersEachLineBeforeReadingTheNextAndSurvivesAReplu
     EXPECT_EQ(batch.readLine(), closed) << "the port number is opened afresh";
     batch.closeInput();
     EXPECT_EQ(batch.wait(), 0);
+}
+
+TEST_F(SondrelProgram, TheSimulatorRemovesItsPortEntryOnEveryWayOut) {
+    const fs::path entry = home_.path() / "ports" / "COM9";
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        startMeter();
+        ASSERT_TRUE(fs::is_symlink(entry));
+        meter_->signal(signal);
+        EXPECT_EQ(meter_->wait(), 0) << signal;
+        EXPECT_FALSE(fs::is_symlink(entry)) << "after signal " << signal;
+        meter_.reset();
+    }
+    // A state file it cannot use: refused before any entry is made.
+    std::ofstream(home_.path() / "bad.json") << R"({"screen": {"width": 4}})";
+    const Finished refused = runProgram(
+        {KORVANE_SIM_PROGRAM, "--com", "9", "--state", (home_.path() / "bad.json").string()},
+        environment());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("screen.width"), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::is_symlink(entry));
 }
 
 TEST_F(SondrelProgram, UsageErrorsExitWith2AndOneLine) {
