@@ -16,6 +16,19 @@ void setPixel(sondrel::Bytes& picture, int width, int x, int y) {
         static_cast<std::uint8_t>(0x80 >> (x % 8));
 }
 
+// The highest level across one pixel's span of frequencies, as the meter's
+// peak detector draws it: sampled at a quarter of the filter's width, so no
+// carrier falls between two samples (at most 2000 samples a pixel).
+double peakLevel(const SignalModel& signal, std::span<const ModelChannel> channels, double fromMHz,
+                 double toMHz) {
+    const double step = std::max(signal.resolutionKHz, 1.0) / 4000.0;
+    const int samples = std::clamp(static_cast<int>(std::ceil((toMHz - fromMHz) / step)), 1, 2000);
+    double peak = signal.levelAt(toMHz, channels);
+    for (int i = 0; i < samples; ++i)
+        peak = std::max(peak, signal.levelAt(fromMHz + (toMHz - fromMHz) * i / samples, channels));
+    return peak;
+}
+
 } // namespace
 
 const sondrel::ScreenForm& ScreenMemory::blocks() const {
@@ -48,9 +61,10 @@ sondrel::Bytes spectrumScreen(const ScreenMemory& screen, const SignalModel& sig
     const double centre = signal.tunedKHz / 1000.0;
     const int inner = h - 2;
     for (int x = 1; x < w - 1; ++x) {
-        const double mhz = centre + screen.spanMHz * ((x - 0.5) / (w - 2) - 0.5);
+        const double from = centre + screen.spanMHz * ((x - 1.0) / (w - 2) - 0.5);
+        const double to = centre + screen.spanMHz * (static_cast<double>(x) / (w - 2) - 0.5);
         const double share =
-            (signal.levelAt(mhz, channels) - BottomLevel) / (TopLevel - BottomLevel);
+            (peakLevel(signal, channels, from, to) - BottomLevel) / (TopLevel - BottomLevel);
         const int filled = std::clamp(static_cast<int>(std::lround(share * inner)), 0, inner);
         for (int y = h - 1 - filled; y < h - 1; ++y)
             setPixel(picture, w, x, y);
