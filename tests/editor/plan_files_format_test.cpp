@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace plandex {
 namespace {
 
@@ -36,8 +38,7 @@ TEST(PlanFileFormat, WritesTheDocumentedLayout) {
 }
 
 TEST(PlanFileFormat, ReadsBackWhatItWrites) {
-    const std::vector<PlanRow> rows{{1, "S1", "TV", 55.25, 6.5},
-                                        {2, "C7", "DIGI", 471.3f, 7.999}};
+    const std::vector<PlanRow> rows{{1, "S1", "TV", 55.25, 6.5}, {2, "C7", "DIGI", 471.3f, 7.999}};
     const auto content = parsePlanText(formatPlanText("title", rows, englishFooter()));
     ASSERT_TRUE(content);
     EXPECT_EQ(content->title, "title");
@@ -152,3 +153,13 @@ TEST(PlanFileEncoding, GbkFileReadOnAnEnglishSystemStillParses) {
 
 } // namespace
 } // namespace plandex
+
+TEST(PlanFileEncoding, WesternLanguagesTakeTheLocalesCodePage) {
+    const char* lang = std::getenv("LANG");
+    const std::string previous = lang ? lang : "";
+    ::setenv("LANG", "ru_RU.UTF-8", 1);
+    const auto bytes = plandex::encodeAnsi(QString::fromUtf8("ТВ1"), plandex::ansiCodePageFor(500));
+    lang ? ::setenv("LANG", previous.c_str(), 1) : ::unsetenv("LANG");
+    EXPECT_EQ(bytes, QByteArray("\xD2\xC2"
+                                "1"));
+}
