@@ -14,17 +14,20 @@
 namespace sondrel::cli {
 namespace {
 
+// A date or time no calendar holds shows as its number.
 std::string dateText(ComDate date) {
-    const CivilDateTime f = civilOf(date);
+    const auto f = civilOf(date);
+    if (!f) return std::to_string(date.value);
     char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", f.year, f.month, f.day);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", f->year, f->month, f->day);
     return text;
 }
 
 std::string timeText(ComDate time) {
-    const CivilDateTime f = civilOf(time);
+    const auto f = civilOf(time);
+    if (!f) return std::to_string(time.value);
     char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", f.hour, f.minute, f.second);
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", f->hour, f->minute, f->second);
     return text;
 }
 

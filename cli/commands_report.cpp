@@ -9,8 +9,12 @@ namespace sondrel::cli {
 
 void Report::addOptions(CLI::App& command) {
     command.add_flag("--json", json_, "print one line of JSON instead of text");
-    command.footer("Exit status: 0 done, 1 library not loadable, 2 usage error, 3 member error, "
-                   "4 the meter did not carry it out (no answer, a bad reply).");
+    // Below what the command says of itself, if anything.
+    const std::string statuses = "Exit status: 0 done, 1 library not loadable, 2 usage error, "
+                                 "3 member error, 4 the meter did not carry it out (no answer, "
+                                 "a bad reply).";
+    const std::string own = command.get_footer();
+    command.footer(own.empty() ? statuses : own + "\n\n" + statuses);
 }
 
 int Report::done(const Json& fields, const std::string& text) const {

@@ -11,8 +11,10 @@
 #include "command_registry.h"
 #include "commands_report.h"
 
-#include <cstdio>
+#include <charconv>
 #include <fstream>
+#include <optional>
+#include <string_view>
 
 namespace sondrel::cli {
 namespace {
@@ -21,16 +23,30 @@ namespace {
 struct Geometry {
     int width = 0;
     int height = 0;
+    // Bytes of its raster, one bit a pixel; counted wide, as no int need hold it.
+    std::size_t rasterBytes() const {
+        return static_cast<std::size_t>(width / 8) * static_cast<std::size_t>(height);
+    }
 };
 
+// A whole number above 0 that an int holds; nullopt for anything else.
+std::optional<int> positiveNumber(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value <= 0) return std::nullopt;
+    return value;
+}
+
 Geometry geometryOf(const std::string& text) {
-    Geometry g;
-    char tail = 0;
-    if (std::sscanf(text.c_str(), "%dx%d%c", &g.width, &g.height, &tail) != 2 || g.width <= 0 ||
-        g.height <= 0 || g.width % 8 != 0)
+    const auto x = text.find('x');
+    const auto width = positiveNumber(std::string_view(text).substr(0, x));
+    const auto height = x == std::string::npos
+                            ? std::nullopt
+                            : positiveNumber(std::string_view(text).substr(x + 1));
+    if (!width || !height || *width % 8 != 0)
         throw UsageError("--pbm takes WIDTHxHEIGHT with a width that is a multiple of 8, not " +
                          text);
-    return g;
+    return {*width, *height};
 }
 
 class ScreenCommand final : public Command {
@@ -50,14 +66,11 @@ class ScreenCommand final : public Command {
         if (!callDone(session, member, args)) return report_.notDone(member);
         const auto& buffer = args[0].asBytes().items;
 
-        std::size_t bytes = buffer.size();
+        const std::size_t bytes = image ? picture.rasterBytes() : buffer.size();
+        if (bytes > buffer.size())
+            throw UsageError("a " + pbm_ + " picture does not fit the screen buffer");
         std::ofstream file(out_, std::ios::binary | std::ios::trunc);
-        if (image) {
-            bytes = static_cast<std::size_t>(picture.width / 8 * picture.height);
-            if (bytes > buffer.size())
-                throw UsageError("a " + pbm_ + " picture does not fit the screen buffer");
-            file << "P4\n" << picture.width << ' ' << picture.height << '\n';
-        }
+        if (image) file << "P4\n" << picture.width << ' ' << picture.height << '\n';
         file.write(reinterpret_cast<const char*>(buffer.data()),
                    static_cast<std::streamsize>(bytes));
         if (!file.flush()) throw UsageError("cannot write " + out_);

@@ -8,7 +8,7 @@
 #include "commands_report.h"
 #include "level_survey.h"
 #include "plan_file_io.h"
-#include "platform/system_language.h"
+#include "platform/codepage.h"
 #include "survey_chart.h"
 #include "survey_csv.h"
 #include "survey_plan.h"
@@ -41,7 +41,7 @@ client::SurveyPlan planOfMeter(Session& session) {
 }
 
 client::SurveyPlan planOfFile(const std::string& path) {
-    const sondrel::CodePage codePage(ansiCodePageOf(systemDefaultLanguageId()));
+    const sondrel::CodePage codePage = sondrel::CodePage::system();
     const auto content = plandex::readPlanFile(QString::fromStdString(path), codePage);
     if (!content) throw UsageError("\"" + path + "\" is not a plan file that can be read");
     return plandex::surveyPlanOf(*content);

@@ -4,6 +4,7 @@
 #include "cli_errors.h"
 #include "command_registry.h"
 #include "json_values.h"
+#include "member_call.h"
 #include "session.h"
 
 #include <iostream>
@@ -46,10 +47,7 @@ int main(int argc, char** argv) {
         std::cerr << "sondrel: " << e.what() << '\n';
         return ExitUsage;
     } catch (const MemberError& e) {
-        Json line = Json::object();
-        line["member"] = e.member();
-        line["error"] = e.what();
-        std::cout << jsonLine(line) << '\n';
+        std::cout << jsonLine(errorLine(e.member(), e.what())) << '\n';
         return ExitMemberError;
     } catch (const sondrel::client::LoadError& e) {
         std::cerr << "sondrel: " << e.what() << '\n';

@@ -5,7 +5,9 @@
 namespace plandex {
 
 sondrel::CodePage ansiCodePageFor(int languageOffset) {
-    return sondrel::CodePage(languageOffset == 0 ? "GBK" : "WINDOWS-1252");
+    // Chinese texts go with a Chinese (PRC) system, whose code page is GBK;
+    // otherwise the system's code page, the one the library sends names in.
+    return languageOffset == 0 ? sondrel::CodePage("GBK") : sondrel::CodePage::system();
 }
 
 std::optional<QByteArray> encodeAnsi(const QString& text, const sondrel::CodePage& codePage) {

@@ -1,5 +1,6 @@
 // Plan text files are stored in the system's ANSI code page, as the Windows
-// editor writes them: GBK on a Chinese system, Windows-1252 on any other.
+// editor writes them: GBK on a Chinese system, the locale's code page on any
+// other (Windows-1252 in western locales, 1251 in Cyrillic ones, ...).
 #pragma once
 
 #include "platform/codepage.h" // sondrel::CodePage
@@ -11,7 +12,7 @@
 namespace plandex {
 
 // The ANSI code page that goes with the interface language (LanguageOffset 0
-// is Chinese).
+// is Chinese) on this system.
 sondrel::CodePage ansiCodePageFor(int languageOffset);
 
 // Bytes of the text, or nullopt when a character has no form in the code page.

@@ -24,6 +24,8 @@ std::int16_t FrameExchange::Exchange(std::uint8_t n, std::span<const std::uint8_
         ensureOpen();
         link_.clearInBuffer();
         std::this_thread::sleep_for(timing_.pauseBeforeSend);
+        // A late reply to an earlier command may have come during the pause.
+        link_.clearInBuffer();
         SendFrame(commandBuffer);
         link_.waitForInput(n, SerialLink::Clock::now() + timing_.replyWait);
         Bytes received = link_.input();
@@ -68,17 +70,26 @@ FrameExchange::ExchangeWithRetry(std::uint8_t n, std::span<const std::uint8_t> c
     }
 }
 
-std::int16_t FrameExchange::SendAndWait(std::uint8_t n,
-                                        std::span<const std::uint8_t> commandBuffer) {
+std::optional<bool> FrameExchange::sendAndWait(std::uint8_t n,
+                                               std::span<const std::uint8_t> commandBuffer) {
     try {
         ensureOpen();
         link_.clearInBuffer();
         SendFrame(commandBuffer);
-        link_.waitForInput(n, SerialLink::Clock::now() + timing_.replyWait);
-        return 1;
+        return link_.waitForInput(n, SerialLink::Clock::now() + timing_.replyWait);
     } catch (const std::exception&) {
-        return 0;
+        return std::nullopt;
     }
+}
+
+std::int16_t FrameExchange::SendAndWait(std::uint8_t n,
+                                        std::span<const std::uint8_t> commandBuffer) {
+    return sendAndWait(n, commandBuffer) ? 1 : 0;
+}
+
+std::int16_t FrameExchange::SendAndWaitForAnswer(std::uint8_t n,
+                                                 std::span<const std::uint8_t> commandBuffer) {
+    return sendAndWait(n, commandBuffer).value_or(false) ? 1 : 0;
 }
 
 } // namespace sondrel

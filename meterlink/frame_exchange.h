@@ -49,10 +49,17 @@ class FrameExchange {
     // 1 when the frame was written (the reply stays buffered, unread); 0 when not.
     std::int16_t SendAndWait(std::uint8_t n, std::span<const std::uint8_t> commandBuffer);
 
+    // SendAndWait for a packet of a transfer: 1 only when the frame was written
+    // and at least n bytes came back within the wait. The answer is neither
+    // read nor checked, but a meter that said nothing has not taken the packet.
+    std::int16_t SendAndWaitForAnswer(std::uint8_t n, std::span<const std::uint8_t> commandBuffer);
+
     SerialLink& link() { return link_; }
 
   private:
     void ensureOpen();
+    // Whether n bytes arrived after the frame went out; nullopt when it could not be written.
+    std::optional<bool> sendAndWait(std::uint8_t n, std::span<const std::uint8_t> commandBuffer);
 
     SerialLink& link_;
     ExchangeTiming timing_;

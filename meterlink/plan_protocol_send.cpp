@@ -15,9 +15,10 @@ std::uint8_t channelCountOf(std::int32_t upperBound) {
     return static_cast<std::uint8_t>(upperBound);
 }
 
-// Entry packets of nine channels through SendAndWait (the meter's answers are
-// not examined), then the header packet. A packet that cannot even be written,
-// the header packet included, fails the method.
+// Entry packets of nine channels, then the header packet, each through
+// SendAndWait. The meter's answers are not examined, but a packet that cannot
+// be written or that the meter does not answer at all (a cable pulled during
+// the transfer) fails the method.
 std::int16_t carryAnalogPlan(FrameExchange& wire, const Variant& planVariant, UserPlanNumber slot,
                              const ChannelHead& head) {
     const auto& plan = planVariant.asChannels();
@@ -28,7 +29,7 @@ std::int16_t carryAnalogPlan(FrameExchange& wire, const Variant& planVariant, Us
     const auto packets = static_cast<std::uint8_t>(analogEntryPacketCount(channels) + 1);
 
     const auto send = [&](const Bytes& params) {
-        return wire.SendAndWait(PlanAnswerLength, commandBuffer(CmdCarryPlan, params));
+        return wire.SendAndWaitForAnswer(PlanAnswerLength, commandBuffer(CmdCarryPlan, params));
     };
     if (!sendPackets(packets - 1u, packets, [&](std::uint8_t k) {
             return send(analogEntryPacket(packets, k, channels, slotCode, entries));

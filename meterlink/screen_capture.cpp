@@ -29,9 +29,8 @@ void placeBlock(const Reply& reply, const ScreenForm& form, Bytes& buffer) {
               buffer.begin() + static_cast<std::ptrdiff_t>((number - 1) * form.blockSize));
 }
 
-// The whole buffer, or nullopt when the first block did not come. Later
-// replies are not checked: one that is missing leaves the previous block to
-// be placed again.
+// The whole buffer, or nullopt when any block did not come whole and checked:
+// a lost or damaged block must not leave the previous one in its place.
 std::optional<Bytes> collectScreen(FrameExchange& wire, const ScreenForm& form) {
     const auto replyLength = static_cast<std::uint8_t>(form.replyLength);
     const std::uint8_t first[] = {0};
@@ -44,7 +43,7 @@ std::optional<Bytes> collectScreen(FrameExchange& wire, const ScreenForm& form) 
     const Bytes next = commandBuffer(CmdReadScreen);
     for (std::size_t block = 2; block <= blockCount; ++block) {
         yieldToCaller();
-        wire.Exchange(replyLength, next, reply);
+        if (wire.Exchange(replyLength, next, reply) == 0) return std::nullopt;
         placeBlock(reply, form, buffer);
     }
     return buffer;

@@ -145,16 +145,17 @@ HResult KorvaneConnection::SetupFreqStep(std::string* FreqStep, std::int16_t* re
 HResult KorvaneConnection::SetupDateTime(ComDate* NowDate, ComDate* NowTime, std::int16_t* result) {
     if (!NowDate || !NowTime || !result) return E_Pointer;
     *result = 0;
-    const CivilDateTime date = civilOf(*NowDate);
-    const CivilDateTime time = civilOf(*NowTime);
-    // The meter keeps the year as an offset from 2000 in one byte.
-    if (date.year < FirstClockYear || date.year > LastClockYear) return S_Ok;
-    const std::uint8_t params[] = {static_cast<std::uint8_t>(time.hour),
-                                   static_cast<std::uint8_t>(time.minute),
-                                   static_cast<std::uint8_t>(time.second),
-                                   static_cast<std::uint8_t>(date.year - FirstClockYear),
-                                   static_cast<std::uint8_t>(date.month),
-                                   static_cast<std::uint8_t>(date.day),
+    const auto date = civilOf(*NowDate);
+    const auto time = civilOf(*NowTime);
+    // Nothing is sent for a value no date can hold; the meter keeps the year
+    // as an offset from 2000 in one byte.
+    if (!date || !time || date->year < FirstClockYear || date->year > LastClockYear) return S_Ok;
+    const std::uint8_t params[] = {static_cast<std::uint8_t>(time->hour),
+                                   static_cast<std::uint8_t>(time->minute),
+                                   static_cast<std::uint8_t>(time->second),
+                                   static_cast<std::uint8_t>(date->year - FirstClockYear),
+                                   static_cast<std::uint8_t>(date->month),
+                                   static_cast<std::uint8_t>(date->day),
                                    0};
     *result = sendSetting(wire(), CmdSetupDateTime, params, DateTimeReplyLength);
     return S_Ok;

@@ -10,6 +10,8 @@
 #include "platform/system_language.h"
 #include "stored_files_dates.h"
 
+#include <algorithm>
+
 namespace sondrel {
 namespace {
 
@@ -17,21 +19,23 @@ using namespace stored_files;
 
 constexpr std::uint8_t DeleteReplyLength = 6;
 
-// Each byte becomes one character through the system's code page, zero bytes included.
-std::string charactersOf(std::span<const std::uint8_t> bytes) {
-    const CodePage codePage = CodePage::system();
-    std::string text;
-    for (std::uint8_t byte : bytes)
-        text += codePage.decodeByte(byte);
-    return text;
+// The bytes as one text through the system's code page, so a character of two
+// bytes (GBK) stays whole; zero bytes are characters too.
+std::string textOf(std::span<const std::uint8_t> bytes) {
+    return CodePage::system().decode(std::string(bytes.begin(), bytes.end()));
+}
+
+// A date or time text ends at its first zero byte, as the meter pads it.
+std::string dateTextOf(std::span<const std::uint8_t> bytes) {
+    return textOf(bytes.first(std::find(bytes.begin(), bytes.end(), 0) - bytes.begin()));
 }
 
 // An unreadable date or time is no failure: today's date or the time now stands in.
 ComDate fileDateOf(std::span<const std::uint8_t> text) {
-    return readDateText(charactersOf(text), systemDefaultLanguageId()).value_or(todayLocal());
+    return readDateText(dateTextOf(text), systemDefaultLanguageId()).value_or(todayLocal());
 }
 ComDate fileTimeOf(std::span<const std::uint8_t> text) {
-    return readDateText(charactersOf(text), systemDefaultLanguageId()).value_or(timeOfDayLocal());
+    return readDateText(dateTextOf(text), systemDefaultLanguageId()).value_or(timeOfDayLocal());
 }
 
 enum class LaterPages {
@@ -106,7 +110,7 @@ HResult KorvaneConnection::ReadFileHeadDigi(std::uint8_t* FileIndexNum, FileHead
         return S_Ok;
     try {
         FileHead read;
-        read.FileName = charactersOf(reply.slice(LongNamePos, NameLength));
+        read.FileName = textOf(reply.slice(LongNamePos, NameLength));
         read.FileDate = fileDateOf(reply.slice(LongDatePos, LongDateLength));
         read.FileTime = fileTimeOf(reply.slice(LongTimePos, TimeLength));
         read.FileBaseChannel = PlanLetters.textOf(reply.byte(LongBasePlanPos)).value_or("");

@@ -48,8 +48,9 @@ int main(int argc, char** argv) {
         MeterSimulator simulator(options);
         for (const auto& f : faults)
             simulator.faults().add(parseFaultRule(f));
-        std::signal(SIGINT, onSignal);
-        std::signal(SIGTERM, onSignal);
+        // Every way out removes the COMn entry: a hang-up of the terminal too.
+        for (int signal : {SIGINT, SIGTERM, SIGHUP})
+            std::signal(signal, onSignal);
         simulator.start();
         std::cout << "device " << simulator.devicePath() << '\n';
         if (!simulator.portEntry().empty())

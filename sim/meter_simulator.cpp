@@ -12,8 +12,13 @@ namespace korvane::sim {
 
 MeterSimulator::MeterSimulator(SimulatorOptions options) : options_(std::move(options)) {
     if (!options_.stateFile.empty() && std::filesystem::exists(options_.stateFile)) {
-        std::ifstream in(options_.stateFile);
-        nlohmann::json::parse(in).get_to(state_);
+        // A state file the meter cannot use is refused whole, naming the file and the field.
+        try {
+            std::ifstream in(options_.stateFile);
+            nlohmann::json::parse(in).get_to(state_);
+        } catch (const std::exception& e) {
+            throw std::runtime_error("state file " + options_.stateFile + ": " + e.what());
+        }
     }
     if (options_.tiltPer100MHz) state_.signal.tiltPer100MHz = *options_.tiltPer100MHz;
     if (!options_.wireLogFile.empty()) log_.openFile(options_.wireLogFile);
@@ -93,7 +98,8 @@ void MeterSimulator::handle(const ReceivedFrame& frame) {
             std::chrono::microseconds(frame.bytes.size() * 10'000'000 / std::max(pty_.baud(), 1u)));
     // Bytes sent at another speed than the meter's reach it garbled.
     const auto clientBaud = pty_.clientBaud();
-    const bool garbled = clientBaud && *clientBaud != withState([](auto& s) { return s.link.baud; });
+    const bool garbled =
+        clientBaud && *clientBaud != withState([](auto& s) { return s.link.baud; });
     log_.record(Direction::ToMeter, frame.bytes, frame.checksumGood && !garbled);
     if (!frame.checksumGood || garbled) return; // the meter ignores a damaged frame
     std::optional<sondrel::Bytes> reply;

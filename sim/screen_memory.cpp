@@ -1,5 +1,7 @@
 #include "screen_memory.h"
 
+#include "state_fields.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -12,6 +14,19 @@ constexpr double TopLevel = 100.0;
 void setPixel(sondrel::Bytes& picture, int width, int x, int y) {
     picture[static_cast<std::size_t>(y * (width / 8) + x / 8)] |=
         static_cast<std::uint8_t>(0x80 >> (x % 8));
+}
+
+// The highest level across one pixel's span of frequencies, as the meter's
+// peak detector draws it: sampled at a quarter of the filter's width, so no
+// carrier falls between two samples (at most 2000 samples a pixel).
+double peakLevel(const SignalModel& signal, std::span<const ModelChannel> channels, double fromMHz,
+                 double toMHz) {
+    const double step = std::max(signal.resolutionKHz, 1.0) / 4000.0;
+    const int samples = std::clamp(static_cast<int>(std::ceil((toMHz - fromMHz) / step)), 1, 2000);
+    double peak = signal.levelAt(toMHz, channels);
+    for (int i = 0; i < samples; ++i)
+        peak = std::max(peak, signal.levelAt(fromMHz + (toMHz - fromMHz) * i / samples, channels));
+    return peak;
 }
 
 } // namespace
@@ -47,9 +62,10 @@ sondrel::Bytes spectrumScreen(const ScreenMemory& screen, const SignalModel& sig
     const double centre = signal.tunedKHz / 1000.0;
     const int inner = h - 2;
     for (int x = 1; x < w - 1; ++x) {
-        const double mhz = centre + screen.spanMHz * ((x - 0.5) / (w - 2) - 0.5);
+        const double from = centre + screen.spanMHz * ((x - 1.0) / (w - 2) - 0.5);
+        const double to = centre + screen.spanMHz * (static_cast<double>(x) / (w - 2) - 0.5);
         const double share =
-            (signal.levelAt(mhz, channels) - BottomLevel) / (TopLevel - BottomLevel);
+            (peakLevel(signal, channels, from, to) - BottomLevel) / (TopLevel - BottomLevel);
         const int filled = std::clamp(static_cast<int>(std::lround(share * inner)), 0, inner);
         for (int y = h - 1 - filled; y < h - 1; ++y)
             setPixel(picture, w, x, y);
@@ -72,15 +88,24 @@ void to_json(nlohmann::json& j, const ScreenMemory& s) {
 void from_json(const nlohmann::json& j, ScreenMemory& s) {
     s.form =
         j.value("form", "small") == "big" ? ScreenMemory::Form::Big : ScreenMemory::Form::Small;
-    s.width = j.value("width", s.width) / 8 * 8;
-    s.height = j.value("height", s.height);
-    s.spanMHz = j.value("spanMHz", s.spanMHz);
+    // A display of at least one 8-pixel byte a row and one row, and at most
+    // what the block transfer can send (255 blocks of the form).
+    s.width = numberField(j, "screen", "width", s.width, 8, 2040) / 8 * 8;
+    s.height = numberField(j, "screen", "height", s.height, 1, 2040);
+    if (s.pictureBytes() > 255 * s.blocks().blockSize)
+        throw StateFieldError("field screen.height: a " + std::to_string(s.width) + "x" +
+                              std::to_string(s.height) + " picture needs more than 255 blocks");
+    s.spanMHz = numberField(j, "screen", "spanMHz", s.spanMHz, 0.1, 2000);
     const std::string order = j.value("order", "ascending");
     s.order = order == "descending"    ? ScreenMemory::Order::Descending
               : order == "oddThenEven" ? ScreenMemory::Order::OddThenEven
                                        : ScreenMemory::Order::Ascending;
-    if (j.contains("picture") && !j.at("picture").is_null())
-        s.picture = j.at("picture").get<sondrel::Bytes>();
+    if (j.contains("picture") && !j.at("picture").is_null()) {
+        sondrel::Bytes picture;
+        for (const auto& value : j.at("picture"))
+            picture.push_back(byteField(value, "screen.picture"));
+        s.picture = std::move(picture);
+    }
 }
 
 } // namespace korvane::sim

@@ -1,5 +1,7 @@
 #include "settings_memory.h"
 
+#include "state_fields.h"
+
 #include "common/option_texts.h"
 
 namespace korvane::sim {
@@ -33,20 +35,30 @@ void to_json(nlohmann::json& j, const SettingsMemory& s) {
 }
 
 void from_json(const nlohmann::json& j, SettingsMemory& s) {
-    s.model = j.value("model", s.model);
-    s.variant = j.value("variant", s.variant);
-    s.volume = j.value("volume", s.volume);
+    s.model = numberField(j, "settings", "model", s.model, 0, 65535);
+    s.variant = numberField(j, "settings", "variant", s.variant, 0, 255);
+    s.volume = numberField(j, "settings", "volume", s.volume, 0, SettingsMemory::LoudestVolume);
     readOption(j, "levelUnit", sondrel::LevelUnits, s.levelUnit);
     readOption(j, "temperatureUnit", sondrel::TemperatureUnits, s.temperatureUnit);
-    if (j.contains("limits")) j.at("limits").get_to(s.limits);
+    if (j.contains("limits")) {
+        const auto& limits = j.at("limits");
+        if (!limits.is_array() || limits.size() != s.limits.size())
+            throw StateFieldError("field settings.limits must hold 8 numbers");
+        for (std::size_t i = 0; i < s.limits.size(); ++i)
+            s.limits[i] = byteField(limits[i], "settings.limits");
+    }
     if (j.contains("step")) {
-        const auto step = j.at("step").get<std::array<std::uint8_t, 2>>();
-        s.stepUnit = step[0];
-        s.stepMultiplier = step[1];
+        const auto& step = j.at("step");
+        if (!step.is_array() || step.size() != 2)
+            throw StateFieldError("field settings.step must hold 2 numbers");
+        s.stepUnit = byteField(step[0], "settings.step");
+        s.stepMultiplier = byteField(step[1], "settings.step");
     }
     if (j.contains("clock")) {
-        const auto c = j.at("clock").get<std::array<int, 6>>();
-        s.clock = {c[0], c[1], c[2], c[3], c[4], c[5]};
+        const auto c = civilFieldOf(j.at("clock"), "settings.clock");
+        if (c.year < 2000 || c.year > 2255)
+            throw StateFieldError("field settings.clock: the meter's clock holds 2000 to 2255");
+        s.clock = c;
     }
     readOption(j, "shutdown", sondrel::ShutdownTimes, s.shutdown);
     readOption(j, "backlight", sondrel::BacklightTimes, s.backlight);

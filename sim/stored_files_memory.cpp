@@ -1,5 +1,7 @@
 #include "stored_files_memory.h"
 
+#include "state_fields.h"
+
 #include "common/stored_file_layout.h"
 
 #include <algorithm>
@@ -102,11 +104,12 @@ void from_json(const nlohmann::json& j, StoredFilesMemory& memory) {
     for (const auto& item : j.at("files")) {
         StoredFile f;
         item.at("name").get_to(f.name);
-        const auto s = item.at("stored").get<std::vector<int>>();
-        if (s.size() == 6) f.stored = {s[0], s[1], s[2], s[3], s[4], s[5]};
-        item.at("flags").get_to(f.flags);
-        item.at("basePlan").get_to(f.basePlan);
-        item.at("content").get_to(f.content);
+        if (f.name.size() > 6) throw StateFieldError("field files.name: at most 6 characters");
+        f.stored = civilFieldOf(item.at("stored"), "files.stored");
+        f.flags = byteField(item.at("flags"), "files.flags");
+        f.basePlan = byteField(item.at("basePlan"), "files.basePlan", 4);
+        for (const auto& value : item.at("content"))
+            f.content.push_back(byteField(value, "files.content"));
         memory.files.push_back(std::move(f));
     }
 }

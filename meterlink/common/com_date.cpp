@@ -57,7 +57,11 @@ std::optional<ComDate> comDateOf(const CivilDateTime& f) {
     return ComDate{days < 0 ? days - fraction : days + fraction};
 }
 
-CivilDateTime civilOf(ComDate date) {
+std::optional<CivilDateTime> civilOf(ComDate date) {
+    // 1 January 100 and the last second of 31 December 9999, with room for rounding.
+    constexpr double Earliest = -657435.0, Latest = 2958466.0;
+    if (!std::isfinite(date.value) || date.value <= Earliest || date.value >= Latest)
+        return std::nullopt;
     double days = std::trunc(date.value);
     long long seconds = std::llround(std::fabs(date.value - days) * SecondsPerDay);
     if (seconds >= SecondsPerDay) {
@@ -69,6 +73,7 @@ CivilDateTime civilOf(ComDate date) {
     f.hour = static_cast<int>(seconds / 3600);
     f.minute = static_cast<int>(seconds / 60 % 60);
     f.second = static_cast<int>(seconds % 60);
+    if (!isValidDate(f.year, f.month, f.day)) return std::nullopt;
     return f;
 }
 

@@ -23,8 +23,9 @@ bool isValidTime(int hour, int minute, int second);
 
 // The date of the fields; nullopt when they name no date or time of day.
 std::optional<ComDate> comDateOf(const CivilDateTime& fields);
-// The fields of a date, to the nearest second.
-CivilDateTime civilOf(ComDate date);
+// The fields of a date, to the nearest second; nullopt for a value that is no
+// number or lies outside the years 100 to 9999, the dates a date can hold.
+std::optional<CivilDateTime> civilOf(ComDate date);
 
 // Today at midnight, and the time of day alone, in the machine's local time.
 ComDate todayLocal();

@@ -174,12 +174,11 @@ std::string varTypeText(VarType type) {
 }
 
 std::optional<std::string> formatDate(ComDate date) {
-    if (!std::isfinite(date.value)) return std::nullopt;
-    const CivilDateTime f = civilOf(date);
-    if (!isValidDate(f.year, f.month, f.day)) return std::nullopt;
+    const auto f = civilOf(date);
+    if (!f) return std::nullopt;
     char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", f.year, f.month, f.day,
-                  f.hour, f.minute, f.second);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", f->year, f->month, f->day,
+                  f->hour, f->minute, f->second);
     return std::string(text);
 }
 

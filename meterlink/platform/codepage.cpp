@@ -1,86 +1,177 @@
+// The lossless rules of codepage.h over the platform's strict conversions.
 #include "codepage.h"
 
-#include "system_language.h"
+#include "codepage_conversion.h"
 
-#include <cerrno>
-#include <iconv.h>
-#include <stdexcept>
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdint>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace sondrel {
 namespace {
 
-// Windows-1252 leaves five bytes without a character; Windows maps each to the
-// control character of the same number (0x81 to U+0081) and back, so a text
-// file holding them reads and writes unchanged. iconv knows no such mapping.
-bool isWestEuropean(const std::string& name) {
-    return name == "WINDOWS-1252" || name == "CP1252";
-}
-bool isWindows1252Hole(unsigned char byte) {
-    return byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
+// The ANSI code pages a system can have, by number and by the name the
+// conversions know them under.
+constexpr std::array<std::pair<unsigned, const char*>, 14> AnsiCodePages{{
+    {874, "CP874"},
+    {932, "CP932"},
+    {936, "GBK"},
+    {949, "CP949"},
+    {950, "CP950"},
+    {1250, "WINDOWS-1250"},
+    {1251, "WINDOWS-1251"},
+    {1252, "WINDOWS-1252"},
+    {1253, "WINDOWS-1253"},
+    {1254, "WINDOWS-1254"},
+    {1255, "WINDOWS-1255"},
+    {1256, "WINDOWS-1256"},
+    {1257, "WINDOWS-1257"},
+    {1258, "WINDOWS-1258"},
+}};
+
+unsigned numberOfName(const std::string& name) {
+    std::string upper = name;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    for (const auto& [number, known] : AnsiCodePages) {
+        const std::string digits = std::to_string(number);
+        if (upper == known || upper == "CP" + digits || upper == "WINDOWS-" + digits) return number;
+    }
+    return 0;
 }
 
-// Converts all of input; nullopt on a character the target cannot hold. With
-// replaceInvalid, undecodable input bytes become U+FFFD instead.
-std::optional<std::string> convert(const std::string& to, const std::string& from,
-                                   const std::string& input, bool replaceInvalid) {
-    iconv_t cd = iconv_open(to.c_str(), from.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        throw std::runtime_error("code page not available: " + from + " -> " + to);
-    std::string out;
-    char buffer[256];
-    char* in = const_cast<char*>(input.data());
-    size_t inLeft = input.size();
-    while (true) {
-        char* outPtr = buffer;
-        size_t outLeft = sizeof buffer;
-        size_t rc = iconv(cd, inLeft ? &in : nullptr, &inLeft, &outPtr, &outLeft);
-        out.append(buffer, static_cast<size_t>(outPtr - buffer));
-        if (rc != static_cast<size_t>(-1)) {
-            if (inLeft == 0) break;
-            continue;
-        }
-        if (errno == E2BIG) continue;
-        const auto next = inLeft > 0 ? static_cast<unsigned char>(*in) : 0;
-        if (errno == EILSEQ && isWestEuropean(from) && isWindows1252Hole(next)) {
-            out += {'\xC2', static_cast<char>(next)};
-            ++in;
-            --inLeft;
-            continue;
-        }
-        if (errno == EILSEQ && isWestEuropean(to) && inLeft >= 2 && next == 0xC2 &&
-            isWindows1252Hole(static_cast<unsigned char>(in[1]))) {
-            out += in[1];
-            in += 2;
-            inLeft -= 2;
-            continue;
-        }
-        if ((errno == EILSEQ || errno == EINVAL) && replaceInvalid && inLeft > 0) {
-            out += "\xEF\xBF\xBD";
-            ++in;
-            --inLeft;
-            continue;
-        }
-        iconv_close(cd);
-        return std::nullopt;
+std::string nameOfNumber(unsigned number) {
+    for (const auto& [known, name] : AnsiCodePages)
+        if (known == number) return name;
+    return "CP" + std::to_string(number);
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
     }
-    iconv_close(cd);
+}
+
+// The characters of UTF-8 text with their code points; a malformed byte is
+// one character with no code point.
+struct Utf8Character {
+    std::size_t start, length;
+    std::optional<char32_t> code;
+};
+std::vector<Utf8Character> utf8Characters(const std::string& text) {
+    std::vector<Utf8Character> out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80             ? 1
+                                   : (lead & 0xE0) == 0xC0 ? 2
+                                   : (lead & 0xF0) == 0xE0 ? 3
+                                   : (lead & 0xF8) == 0xF0 ? 4
+                                                           : 0;
+        if (length == 0 || i + length > text.size()) {
+            out.push_back({i, 1, std::nullopt});
+            ++i;
+            continue;
+        }
+        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k)
+            code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        out.push_back({i, length, code});
+        i += length;
+    }
     return out;
+}
+
+// The stand-in character of a byte that means nothing on its own.
+char32_t standInOf(unsigned char byte) {
+    return byte >= 0x80 && byte <= 0x9F ? char32_t{byte} : char32_t{0xF700u + byte};
+}
+
+// The byte a stand-in character stands for.
+std::optional<unsigned char> byteOfStandIn(char32_t c) {
+    if (c >= 0x80 && c <= 0x9F) return static_cast<unsigned char>(c);
+    if (c >= 0xF700 && c <= 0xF7FF) return static_cast<unsigned char>(c - 0xF700);
+    return std::nullopt;
+}
+
+bool holdsStandIn(const std::string& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) &&
+           std::ranges::any_of(utf8Characters(text), [](const Utf8Character& c) {
+               return !c.code || byteOfStandIn(*c.code);
+           });
 }
 
 } // namespace
 
-CodePage::CodePage(std::string name) : name_(std::move(name)) {}
+CodePage::CodePage(std::string name) : name_(std::move(name)), number_(numberOfName(name_)) {}
+
+CodePage::CodePage(unsigned number) : name_(nameOfNumber(number)), number_(number) {}
 
 CodePage CodePage::system() {
-    return CodePage(ansiCodePageOf(systemDefaultLanguageId()));
-}
-
-std::optional<std::string> CodePage::encode(const std::string& utf8) const {
-    return convert(name_, "UTF-8", utf8, false);
+    return CodePage(systemAnsiCodePage());
 }
 
 std::string CodePage::decode(const std::string& bytes) const {
-    return *convert("UTF-8", name_, bytes, true);
+    // Most texts convert as a whole and come back the same.
+    if (auto text = strictDecode(*this, bytes);
+        text && !holdsStandIn(*text) && strictEncode(*this, *text) == bytes)
+        return *text;
+    // Otherwise one character of one or two bytes at a time: one that converts
+    // and comes back the same is taken, else the first byte gets its stand-in.
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size();) {
+        std::size_t taken = 0;
+        for (std::size_t length = 1; length <= 2 && i + length <= bytes.size() && !taken;
+             ++length) {
+            const std::string piece = bytes.substr(i, length);
+            const auto text = strictDecode(*this, piece);
+            if (text && utf8Characters(*text).size() == 1 && !holdsStandIn(*text) &&
+                strictEncode(*this, *text) == piece) {
+                out += *text;
+                taken = length;
+            }
+        }
+        if (!taken) {
+            appendUtf8(out, standInOf(static_cast<unsigned char>(bytes[i])));
+            taken = 1;
+        }
+        i += taken;
+    }
+    return out;
+}
+
+std::optional<std::string> CodePage::encode(const std::string& utf8) const {
+    std::string out;
+    std::size_t runStart = 0;
+    const auto flushRun = [&](std::size_t end) {
+        if (end == runStart) return true;
+        const auto bytes = strictEncode(*this, utf8.substr(runStart, end - runStart));
+        if (bytes) out += *bytes;
+        return bytes.has_value();
+    };
+    for (const auto& c : utf8Characters(utf8)) {
+        const auto byte = c.code ? byteOfStandIn(*c.code) : std::nullopt;
+        if (!byte) continue;
+        // A stand-in is the form of its byte only where that byte alone means nothing.
+        std::string standIn;
+        appendUtf8(standIn, *c.code);
+        if (decodeByte(*byte) != standIn || !flushRun(c.start)) return std::nullopt;
+        out += static_cast<char>(*byte);
+        runStart = c.start + c.length;
+    }
+    if (!flushRun(utf8.size())) return std::nullopt;
+    return out;
 }
 
 std::string CodePage::decodeByte(unsigned char byte) const {

@@ -117,8 +117,9 @@ class PosixSerialDevice final : public SerialDevice {
             } else if (n < 0 && errno == EAGAIN) {
                 pollfd p{fd_, POLLOUT, 0};
                 if (::poll(&p, 1, 1000) <= 0) throw SerialError("serial port does not accept data");
+                if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) failed("serial port hung up");
             } else if (n < 0 && errno != EINTR) {
-                throw SerialError(errnoText("cannot write to serial port"));
+                failed(errnoText("cannot write to serial port"));
             }
         }
     }
@@ -127,20 +128,25 @@ class PosixSerialDevice final : public SerialDevice {
         requireOpen();
         ssize_t n = ::read(fd_, into.data(), into.size());
         if (n > 0) return static_cast<std::size_t>(n);
-        if (n == 0 || errno == EAGAIN || errno == EINTR) return 0;
-        // EIO: the other end of a pseudo-terminal has gone; nothing will come.
-        if (errno == EIO) return 0;
-        throw SerialError(errnoText("cannot read from serial port"));
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) return 0;
+        // In raw mode an empty read is also what a quiet line gives; only a
+        // hang-up (an unplugged adapter) makes it final. EIO is the other end
+        // of a pseudo-terminal gone. Nothing more will come through either.
+        if ((n == 0 && hungUp()) || (n < 0 && errno == EIO)) {
+            close();
+            return 0;
+        }
+        if (n == 0) return 0;
+        failed(errnoText("cannot read from serial port"));
     }
 
     bool waitReadable(std::chrono::milliseconds timeout) override {
         requireOpen();
         pollfd p{fd_, POLLIN, 0};
         int rc = ::poll(&p, 1, static_cast<int>(timeout.count()));
+        // Input still there after a hang-up is read first; the read then sees the hang-up.
         if (rc > 0 && (p.revents & POLLIN)) return true;
-        // A hung-up pseudo-terminal reports POLLHUP at once: sleep out the timeout
-        // instead of spinning, as a silent line would.
-        if (rc > 0) ::poll(nullptr, 0, static_cast<int>(timeout.count()));
+        if (rc > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) close();
         return false;
     }
 
@@ -151,6 +157,17 @@ class PosixSerialDevice final : public SerialDevice {
   private:
     void requireOpen() const {
         if (fd_ < 0) throw SerialError("serial port is not open");
+    }
+
+    bool hungUp() const {
+        pollfd p{fd_, POLLIN, 0};
+        return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
+    }
+
+    // A device that failed is closed, so the next exchange opens it afresh.
+    [[noreturn]] void failed(const std::string& what) {
+        close();
+        throw SerialError(what);
     }
 
     // USB adapters (FTDI and others) hold bytes back for up to 16 ms unless asked

@@ -28,6 +28,9 @@ struct LineSettings {
     friend bool operator==(const LineSettings&, const LineSettings&) = default;
 };
 
+// A device that hangs up (the adapter unplugged, the other end of a
+// pseudo-terminal gone) or fails with an I/O error closes itself: isOpen()
+// turns false, so the owner opens the port afresh for its next exchange.
 class SerialDevice {
   public:
     virtual ~SerialDevice() = default;
@@ -38,9 +41,11 @@ class SerialDevice {
     virtual void applySettings(const LineSettings& settings) = 0;
     // Writes all bytes; throws SerialError when the device refuses them.
     virtual void write(std::span<const std::uint8_t> bytes) = 0;
-    // Reads what is available now, without blocking; returns the count read.
+    // Reads what is available now, without blocking; returns the count read
+    // (0 also when the device hung up and closed itself).
     virtual std::size_t readAvailable(std::span<std::uint8_t> into) = 0;
-    // Blocks until input is available or the timeout passes; true when input is there.
+    // Blocks until input is available or the timeout passes; true when input is
+    // there. A hang-up closes the device and returns false at once.
     virtual bool waitReadable(std::chrono::milliseconds timeout) = 0;
     // Drops whatever the driver has received but nobody has read.
     virtual void discardInput() = 0;

@@ -34,8 +34,4 @@ std::uint16_t languageIdOfLocale(const std::string& locale) {
     return LangIdEnglishUs;
 }
 
-std::string ansiCodePageOf(std::uint16_t languageId) {
-    return languageId == LangIdChinesePrc ? "GBK" : "WINDOWS-1252";
-}
-
 } // namespace sondrel

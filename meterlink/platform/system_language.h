@@ -1,5 +1,5 @@
-// The system's language and its ANSI code page, as the Windows editor and
-// library see them, derived here from the locale environment.
+// The system's language, as the Windows editor and library see it, derived
+// here from the locale environment (its code page: codepage.h).
 #pragma once
 
 #include <cstdint>
@@ -18,9 +18,5 @@ std::uint16_t languageIdOfLocale(const std::string& locale);
 // (the first one set); 1033 when none is set or it is "C"/"POSIX". On Windows,
 // the system's default language.
 std::uint16_t systemDefaultLanguageId();
-
-// ANSI code page name for a language: GBK (code page 936) for Chinese (PRC),
-// WINDOWS-1252 for everything else.
-std::string ansiCodePageOf(std::uint16_t languageId);
 
 } // namespace sondrel

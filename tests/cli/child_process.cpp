@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -10,9 +11,12 @@
 namespace korvane::testing {
 namespace {
 
-// Starts argv with stdout (and stderr, when err >= 0) going to pipes.
+// Starts argv with stdin coming from a pipe and stdout (and stderr, when err
+// is given) going to pipes. The pipes are made close-on-exec, so no other
+// program started meanwhile holds an end: a program's input ends when its
+// writer closes it.
 pid_t start(const std::vector<std::string>& argv, const Environment& env, const std::string& folder,
-            int out[2], int err[2]) {
+            int in[2], int out[2], int err[2]) {
     std::vector<char*> args;
     for (const auto& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
@@ -23,6 +27,9 @@ pid_t start(const std::vector<std::string>& argv, const Environment& env, const 
         for (const auto& [name, value] : env)
             setenv(name.c_str(), value.c_str(), 1);
         if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
+        dup2(in[0], STDIN_FILENO);
+        close(in[0]);
+        close(in[1]);
         dup2(out[1], STDOUT_FILENO);
         if (err) dup2(err[1], STDERR_FILENO);
         close(out[0]);
@@ -34,6 +41,7 @@ pid_t start(const std::vector<std::string>& argv, const Environment& env, const 
         execv(args[0], args.data());
         _exit(127);
     }
+    close(in[0]);
     close(out[1]);
     if (err) close(err[1]);
     return pid;
@@ -50,10 +58,15 @@ bool readSome(int fd, std::string& into) {
 } // namespace
 
 Finished runProgram(const std::vector<std::string>& argv, const Environment& env,
-                    const std::string& workingFolder) {
-    int out[2], err[2];
-    if (pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe failed");
-    const pid_t pid = start(argv, env, workingFolder, out, err);
+                    const std::string& workingFolder, const std::string& input) {
+    int in[2], out[2], err[2];
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    const pid_t pid = start(argv, env, workingFolder, in, out, err);
+    // Inputs of tests are small: they fit the pipe at once.
+    if (!input.empty() && write(in[1], input.data(), input.size()) < 0)
+        throw std::runtime_error("cannot write the program's input");
+    close(in[1]);
     Finished finished;
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -79,17 +92,43 @@ Finished runProgram(const std::vector<std::string>& argv, const Environment& env
 }
 
 RunningProgram::RunningProgram(const std::vector<std::string>& argv, const Environment& env) {
-    int out[2];
-    if (pipe(out) != 0) throw std::runtime_error("pipe failed");
-    pid_ = start(argv, env, {}, out, nullptr);
+    int in[2], out[2];
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    pid_ = start(argv, env, {}, in, out, nullptr);
+    in_ = in[1];
     out_ = out[0];
 }
 
 RunningProgram::~RunningProgram() {
-    kill(pid_, SIGTERM);
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+    }
+    closeInput();
+    close(out_);
+}
+
+void RunningProgram::writeInput(const std::string& text) {
+    if (write(in_, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+        throw std::runtime_error("cannot write the program's input");
+}
+
+void RunningProgram::closeInput() {
+    if (in_ >= 0) close(in_);
+    in_ = -1;
+}
+
+void RunningProgram::signal(int number) {
+    kill(pid_, number);
+}
+
+int RunningProgram::wait() {
     int status = 0;
     waitpid(pid_, &status, 0);
-    close(out_);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::string RunningProgram::readLine(std::chrono::milliseconds timeout) {

@@ -18,12 +18,13 @@ struct Finished {
     std::string err;
 };
 
-// Runs argv[0] to its end (at most 60 s) and returns what it printed.
+// Runs argv[0] to its end (at most 60 s) with `input` on its standard input
+// and returns what it printed.
 Finished runProgram(const std::vector<std::string>& argv, const Environment& env = {},
-                    const std::string& workingFolder = {});
+                    const std::string& workingFolder = {}, const std::string& input = {});
 
-// A program left running (a simulated meter); stopped with SIGTERM when the
-// object goes.
+// A program left running (a simulated meter, a batch being fed line by line);
+// stopped with SIGTERM when the object goes.
 class RunningProgram {
   public:
     RunningProgram(const std::vector<std::string>& argv, const Environment& env = {});
@@ -33,10 +34,18 @@ class RunningProgram {
 
     // The next line the program prints; empty when none comes in time.
     std::string readLine(std::chrono::milliseconds timeout = std::chrono::seconds(5));
+    // Writes to the program's standard input; closeInput ends it.
+    void writeInput(const std::string& text);
+    void closeInput();
+    // Sends the program a signal.
+    void signal(int number);
+    // Waits for the program to end and returns its exit status.
+    int wait();
 
   private:
     pid_t pid_ = -1;
     int out_ = -1;
+    int in_ = -1;
     std::string pending_;
 };
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
 
@@ -112,6 +113,97 @@ TEST_F(SondrelProgram, ArgumentsComeBackInTheirJsonForms) {
     run = sondrel({"call", "ReadDigi", "-3"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(json::parse(run.out)["args"], json::parse("[-3, 0.0, 0.0, 0.0, 0.0, null, null]"));
+}
+
+TEST_F(SondrelProgram, DatesNoDateCanHoldFailTheCallAndComeBackAsNumbers) {
+    for (const char* date : {"9223372036854774784", "\"1e300\"", "\"nan\"", "-1e18"}) {
+        const Finished run = sondrel({"call", "SetupDateTime", date, "0"});
+        ASSERT_EQ(run.status, 0) << date << ": " << run.err;
+        const json line = json::parse(run.out);
+        EXPECT_EQ(line["result"], 0) << date;
+        EXPECT_FALSE(line["args"][0].is_string()) << date << ": " << run.out;
+        EXPECT_EQ(line["args"][1], "1899-12-30T00:00:00") << date;
+    }
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST_F(SondrelProgram, BatchAnswersEveryLineAsCallWouldAndGoesOnAfterABadOne) {
+    startMeter();
+    const std::string input = "{\"member\": \"OpenDeviceConnection\", \"args\": []}\n"
+                              "{\"member\": \"readslmvolume\"}\n"
+                              "not json\n"
+                              "\n"
+                              "{\"member\": \"NoSuchMember\", \"args\": []}\n"
+                              "{\"member\": \"GetCN\", \"args\": [\"abc\"]}\n"
+                              "{\"member\": \"SetupSLMVolume\", \"args\": 5}\n"
+                              "{\"member\": \"PortDevice\"}\n";
+    const Finished run =
+        runProgram({SONDREL_PROGRAM, "--port", "9", "batch"}, environment(), {}, input);
+    EXPECT_EQ(run.status, 3) << "the worst line was a member error";
+    const auto lines = linesOf(run.out);
+    ASSERT_EQ(lines.size(), 7u) << run.out;
+    EXPECT_EQ(lines[0], "{\"member\": \"OpenDeviceConnection\", \"result\": 1, \"args\": []}");
+    EXPECT_EQ(json::parse(lines[1])["result"], 1);
+    EXPECT_EQ(json::parse(lines[1])["member"], "ReadSLMVolume");
+    EXPECT_TRUE(json::parse(lines[2]).contains("error")) << lines[2];
+    EXPECT_EQ(json::parse(lines[3])["member"], "NoSuchMember");
+    EXPECT_TRUE(json::parse(lines[3]).contains("error"));
+    EXPECT_EQ(lines[4], "{\"member\": \"GetCN\", \"error\": \"Type mismatch\"}");
+    EXPECT_TRUE(json::parse(lines[5]).contains("error")) << lines[5];
+    EXPECT_EQ(lines[6], "{\"member\": \"PortDevice\", \"result\": 9, \"args\": []}");
+
+    const Finished unusable = runProgram({SONDREL_PROGRAM, "batch"}, environment(), {},
+                                         "{\"member\": \"Reset\", \"args\": [1]}\n");
+    EXPECT_EQ(unusable.status, 2);
+    EXPECT_EQ(linesOf(unusable.out).size(), 1u);
+    const Finished fine = runProgram({SONDREL_PROGRAM, "batch"}, environment(), {},
+                                     "{\"member\": \"PortDevice\", \"args\": []}\n");
+    EXPECT_EQ(fine.status, 0);
+    EXPECT_EQ(fine.out, "{\"member\": \"PortDevice\", \"result\": 0, \"args\": []}\n");
+}
+
+TEST_F(SondrelProgram, BatchAnswersEachLineBeforeReadingTheNextAndSurvivesAReplug) {
+    startMeter();
+    RunningProgram batch({SONDREL_PROGRAM, "--port", "9", "batch"}, environment());
+    const std::string close = "{\"member\": \"CloseDeviceConnection\", \"args\": []}\n";
+    const std::string closed =
+        "{\"member\": \"CloseDeviceConnection\", \"result\": 1, \"args\": []}";
+    batch.writeInput(close);
+    EXPECT_EQ(batch.readLine(), closed) << "answered while standard input is still open";
+    // The meter goes away and comes back under the same number.
+    meter_.reset();
+    startMeter();
+    batch.writeInput(close);
+    EXPECT_EQ(batch.readLine(), closed) << "the port number is opened afresh";
+    batch.closeInput();
+    EXPECT_EQ(batch.wait(), 0);
+}
+
+TEST_F(SondrelProgram, TheSimulatorRemovesItsPortEntryOnEveryWayOut) {
+    const fs::path entry = home_.path() / "ports" / "COM9";
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        startMeter();
+        ASSERT_TRUE(fs::is_symlink(entry));
+        meter_->signal(signal);
+        EXPECT_EQ(meter_->wait(), 0) << signal;
+        EXPECT_FALSE(fs::is_symlink(entry)) << "after signal " << signal;
+        meter_.reset();
+    }
+    // A state file it cannot use: refused before any entry is made.
+    std::ofstream(home_.path() / "bad.json") << R"({"screen": {"width": 4}})";
+    const Finished refused = runProgram(
+        {KORVANE_SIM_PROGRAM, "--com", "9", "--state", (home_.path() / "bad.json").string()},
+        environment());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("screen.width"), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::is_symlink(entry));
 }
 
 TEST_F(SondrelProgram, UsageErrorsExitWith2AndOneLine) {

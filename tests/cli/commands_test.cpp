@@ -132,6 +132,15 @@ TEST_F(SondrelCommands, AScreenCopyIsThePicturePixelForPixel) {
     EXPECT_EQ(raw.substr(0, 192), std::string(expected.begin(), expected.end()));
 }
 
+TEST_F(SondrelCommands, APictureLargerThanTheBufferOrAnIntIsRefusedAndNothingWritten) {
+    startMeter(exactMeter());
+    for (const char* size : {"524288x65536", "8000000x8000", "99999999999x8", "128x80000"}) {
+        const Finished run = sondrel({"screen", "--out", file("big.pbm").string(), "--pbm", size});
+        EXPECT_EQ(run.status, 2) << size << ": " << run.out;
+        EXPECT_FALSE(fs::exists(file("big.pbm"))) << size;
+    }
+}
+
 TEST_F(SondrelCommands, FilesAreListedCopiedAndDeleted) {
     const sim::MeterState state = exactMeter();
     startMeter(state);
@@ -211,6 +220,9 @@ TEST_F(SondrelCommands, EveryTaskCommandExplainsItselfAndItsExitStatuses) {
         EXPECT_NE(run.out.find("4 the meter did not carry it out"), std::string::npos)
             << command[0];
     }
+    const Finished baud = sondrel({"set", "baud", "--help"});
+    EXPECT_NE(baud.out.find("later runs reach the meter only at 9600"), std::string::npos)
+        << baud.out;
     const Finished steps = sondrel({"set", "step", "--help"});
     EXPECT_NE(steps.out.find("100 KHz"), std::string::npos) << steps.out;
 }

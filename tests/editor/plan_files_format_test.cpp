@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace plandex {
 namespace {
 
@@ -151,3 +153,13 @@ TEST(PlanFileEncoding, GbkFileReadOnAnEnglishSystemStillParses) {
 
 } // namespace
 } // namespace plandex
+
+TEST(PlanFileEncoding, WesternLanguagesTakeTheLocalesCodePage) {
+    const char* lang = std::getenv("LANG");
+    const std::string previous = lang ? lang : "";
+    ::setenv("LANG", "ru_RU.UTF-8", 1);
+    const auto bytes = plandex::encodeAnsi(QString::fromUtf8("ТВ1"), plandex::ansiCodePageFor(500));
+    lang ? ::setenv("LANG", previous.c_str(), 1) : ::unsetenv("LANG");
+    EXPECT_EQ(bytes, QByteArray("\xD2\xC2"
+                                "1"));
+}

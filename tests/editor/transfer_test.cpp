@@ -185,6 +185,15 @@ TEST_F(TransferTest, LineLostDuringTheSendReportsAFailedTransfer) {
     EXPECT_EQ(buttonStates(), afterTransfer);
 }
 
+TEST_F(TransferTest, AMeterFallingSilentMidTransferReportsAFailedTransfer) {
+    // A cable pulled after the first packet: the meter answers nothing more.
+    meter->faults().add(korvane::sim::parseFaultRule("67:noreply,after=1"));
+    load({{1, "S1", "TV", 471.25, 6.5}});
+    setHeader({"1", "2", "3", "4", "5", "6"}, "8", "dBuV");
+    form->ToolKv_ButtonClick("Download");
+    EXPECT_EQ(messages.textIds(), std::vector<int>({TextId::TransferFailed}));
+}
+
 TEST_F(TransferTest, HeaderThatDoesNotFitFailsTheDownloadBeforeSending) {
     load({{1, "S1", "TV", 471.25, 6.5}});
     setHeader({"1", "2", "300", "4", "5", "6"}, "8", "dBuV", true);

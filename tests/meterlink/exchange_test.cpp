@@ -198,3 +198,13 @@ TEST_F(ExchangeTest, TheMeterIgnoresAFrameWithABadChecksumAndTheLogSaysSo) {
     EXPECT_TRUE(entries[1].checksumGood);
     EXPECT_EQ(entries[2].direction, korvane::sim::Direction::FromMeter);
 }
+
+TEST_F(ExchangeTest, AReplyArrivingDuringThePauseNeverReachesTheNextCommand) {
+    // The answer to the connect frame comes after SendAndWait gave up on it,
+    // while Exchange pauses before sending its own frame.
+    meter().faults().add(parseFaultRule("2b:delay=1700"));
+    EXPECT_EQ(exchange_.SendAndWait(6, Bytes{6, 0x2B}), 1);
+    Reply reply;
+    EXPECT_EQ(exchange_.Exchange(6, closeCommand, reply), 1);
+    EXPECT_EQ(reply.bytes(), makeReply(0x09, 6));
+}

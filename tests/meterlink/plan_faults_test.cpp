@@ -111,6 +111,16 @@ TEST_F(PlanFaultTest, CarryChannelDoesNotExamineTheMetersAnswers) {
     EXPECT_EQ(std::get<korvane::sim::AnalogPlan>(slot(1).plan).channels.size(), 14u);
 }
 
+TEST_F(PlanFaultTest, CarryChannelFailsWhenTheMeterFallsSilentMidTransfer) {
+    // A cable pulled after the first packet: nothing, or too little, comes back.
+    for (const char* fault :
+         {"67:noreply,after=1", "67:truncate=5,after=1", "67:noreply,after=2"}) {
+        meter().faults().clear();
+        meter().faults().add(parseFaultRule(fault));
+        EXPECT_EQ(carry(analogPlan(14)), 0) << fault;
+    }
+}
+
 TEST_F(PlanFaultTest, AHeaderPacketThatCannotBeWrittenIsAFailure) {
     // The meter hangs the line up instead of answering packet 1, so the header
     // packet finds no line to go out on.

@@ -154,27 +154,23 @@ TEST_F(ScreenCaptureTest, TheBigFormLetsABlockThatDoesNotFitFailTheCall) {
     }
 }
 
-TEST_F(ScreenCaptureTest, ALostBlockRepeatsThePreviousOneAndAMissingFirstFails) {
-    showPicture(ScreenMemory::Form::Small, ScreenMemory::Order::Ascending, 3 * 64);
-    meter().faults().add(korvane::sim::parseFaultRule("72:noreply,after=1,times=1"));
-    SafeArray<std::uint8_t> screen;
-    std::int16_t result = 0;
-    link().ReadSLMScreen(&screen, &result);
-    EXPECT_EQ(result, 1);
-    const Bytes picture = countingPicture(3 * 64);
-    EXPECT_TRUE(std::equal(picture.begin(), picture.begin() + 64, screen.items.begin()));
-    EXPECT_TRUE(std::all_of(screen.items.begin() + 64, screen.items.begin() + 128,
-                            [](std::uint8_t b) { return b == 0; }))
-        << "block 2 never came; block 1 was placed again instead";
-    EXPECT_TRUE(std::equal(picture.begin() + 128, picture.end(), screen.items.begin() + 128))
-        << "the meter went on with block 3";
-
-    meter().faults().clear();
-    meter().faults().add(korvane::sim::parseFaultRule("72:noreply"));
-    screen = untouched();
-    link().ReadSLMScreen(&screen, &result);
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(screen, untouched());
+TEST_F(ScreenCaptureTest, ALostCutOrGarbledBlockFailsTheCopyAndLeavesTheCallersArray) {
+    for (const auto form : {ScreenMemory::Form::Small, ScreenMemory::Form::Big}) {
+        const bool big = form == ScreenMemory::Form::Big;
+        showPicture(form, ScreenMemory::Order::Ascending, 3 * (big ? 160 : 64));
+        for (const char* fault : {"72:noreply,after=1,times=1", "72:truncate=20,after=2,times=1",
+                                  "72:badsum,after=1,times=1", "72:noreply"}) {
+            meter().faults().clear();
+            meter().faults().add(korvane::sim::parseFaultRule(fault));
+            SafeArray<std::uint8_t> screen = untouched();
+            std::int16_t result = 1;
+            const auto hr = big ? link().ReadSLMScreenBig(&screen, &result)
+                                : link().ReadSLMScreen(&screen, &result);
+            EXPECT_EQ(hr, sondrel::S_Ok) << fault;
+            EXPECT_EQ(result, 0) << fault << (big ? " (big)" : " (small)");
+            EXPECT_EQ(screen, untouched()) << fault;
+        }
+    }
 }
 
 TEST_F(ScreenCaptureTest, TheCallerMayProcessItsEventsBeforeEveryBlockAfterTheFirst) {

@@ -5,6 +5,8 @@
 #include "common/com_date.h"
 #include "simulated_meter.h"
 
+#include <cmath>
+
 #include <chrono>
 
 using namespace korvane::testing;
@@ -219,6 +221,22 @@ TEST_F(SettingsTest, TheClockTakesTheTimeOfOneDateAndTheDayOfTheOther) {
         EXPECT_EQ(result, 0) << year;
     }
     EXPECT_EQ(framesToMeterHex().size(), 1u);
+}
+
+TEST_F(SettingsTest, ADateOrTimeNoDateCanHoldSendsNothing) {
+    const double outside[] = {std::nan(""),          HUGE_VAL,  -HUGE_VAL, 1e300, -1e18,
+                              9223372036854774784.0, 2958466.0, -657435.0};
+    const sondrel::ComDate good = *sondrel::comDateOf({2009, 8, 25, 13, 45, 30});
+    for (double value : outside) {
+        for (bool inTime : {true, false}) {
+            sondrel::ComDate date = inTime ? good : sondrel::ComDate{value};
+            sondrel::ComDate time = inTime ? sondrel::ComDate{value} : good;
+            std::int16_t result = 1;
+            link().SetupDateTime(&date, &time, &result);
+            EXPECT_EQ(result, 0) << value << (inTime ? " as the time" : " as the date");
+        }
+    }
+    EXPECT_TRUE(framesToMeterHex().empty());
 }
 
 TEST_F(SettingsTest, SwitchOffAndBacklightTravelAsCodes) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace sondrel;
 
 namespace {
@@ -17,6 +19,15 @@ double dayOf(int y, int m, int d) {
 }
 
 } // namespace
+
+TEST(ComDate, ADateBeyondWhatADateHoldsHasNoFields) {
+    for (double value : {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300, -1e18, 9223372036854774784.0,
+                         2958466.0, -657435.0})
+        EXPECT_EQ(civilOf(ComDate{value}), std::nullopt) << value;
+    EXPECT_EQ(civilOf(ComDate{2958465.5}), (CivilDateTime{9999, 12, 31, 12, 0, 0}));
+    EXPECT_EQ(civilOf(ComDate{-657434.0}), (CivilDateTime{100, 1, 1, 0, 0, 0}));
+    EXPECT_EQ(civilOf(ComDate{-657434.25}), (CivilDateTime{100, 1, 1, 6, 0, 0}));
+}
 
 TEST(ComDate, DaysCountFromTheEndOf1899AndTheTimeIsTheFraction) {
     EXPECT_DOUBLE_EQ(dayOf(1899, 12, 30), 0);

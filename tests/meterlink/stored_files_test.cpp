@@ -129,6 +129,45 @@ TEST_F(StoredFilesTest, ALongHeaderGivesNameFlagsAndBasePlan) {
     EXPECT_EQ(head.FileInfoLevel, VariantFalse);
 }
 
+TEST_F(StoredFilesTest, ANameDecodesAsAWholeTextInTheSystemsCodePage) {
+    const char* lang = std::getenv("LANG");
+    const std::string previous = lang ? lang : "";
+    ::setenv("LANG", "zh_CN.UTF-8", 1);
+    Bytes data(53, 0);
+    const Bytes name = {0xC6, 0xB5, 0xB5, 0xC0, 0, 0}; // 频道 in GBK
+    std::copy(name.begin(), name.end(), data.begin());
+    const std::string date = "2009-08-25", time = "13:45:30";
+    std::copy(date.begin(), date.end(), data.begin() + 6);
+    std::copy(time.begin(), time.end(), data.begin() + 16);
+    scriptHeader(59, data);
+    std::uint8_t index = 1;
+    FileHead head;
+    std::int16_t result = 0;
+    link().ReadFileHeadDigi(&index, &head, &result);
+    lang ? ::setenv("LANG", previous.c_str(), 1) : ::unsetenv("LANG");
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(head.FileName, std::string("频道\0\0", 8));
+}
+
+TEST_F(StoredFilesTest, DateAndTimeTextsEndAtTheirFirstZeroByte) {
+    // The same texts padded with zero bytes read as they do padded with spaces.
+    for (char pad : {' ', '\0'}) {
+        Bytes data(53, 0);
+        const std::string date = std::string("2009-8-25") + pad, time = std::string("9:05") + pad;
+        std::copy(date.begin(), date.end(), data.begin() + 6);
+        std::copy(time.begin(), time.end(), data.begin() + 16);
+        std::fill(data.begin() + 16 + 5, data.begin() + 24, pad);
+        scriptHeader(59, data);
+        std::uint8_t index = 1;
+        FileHead head;
+        std::int16_t result = 0;
+        link().ReadFileHeadDigi(&index, &head, &result);
+        EXPECT_EQ(result, 1);
+        EXPECT_DOUBLE_EQ(head.FileDate.value, dateOf(2009, 8, 25)) << int(pad);
+        EXPECT_DOUBLE_EQ(head.FileTime.value, dateOf(1899, 12, 30, 9, 5, 0)) << int(pad);
+    }
+}
+
 TEST_F(StoredFilesTest, ABasePlanCodeBeyondTheLettersLeavesThePlanEmpty) {
     Bytes data(53, 0);
     const std::string text = "ABCDEF2009-08-2513:45:30";

@@ -39,7 +39,7 @@ void SimulatedMeterTest::SetUp() {
 
 void SimulatedMeterTest::TearDown() {
     connection_.reset();
-    meter_->stop();
+    if (meter_) meter_->stop();
     if (hadPorts_)
         ::setenv("SONDREL_PORTS", previousPorts_.c_str(), 1);
     else

@@ -1,0 +1,66 @@
+// Code pages on POSIX: conversions through iconv, and the system's code page
+// from the locale environment as Windows would tie it to the same locale.
+#include "codepage_conversion.h"
+#include "locale_code_pages.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <iconv.h>
+#include <map>
+#include <stdexcept>
+
+namespace sondrel {
+namespace {
+
+// One converter per direction and code set, kept for the thread's life:
+// opening one costs more than most of the texts it converts.
+iconv_t converter(const std::string& to, const std::string& from) {
+    thread_local std::map<std::pair<std::string, std::string>, iconv_t> open;
+    auto [it, inserted] = open.try_emplace({to, from}, reinterpret_cast<iconv_t>(-1));
+    if (inserted) it->second = iconv_open(to.c_str(), from.c_str());
+    if (it->second == reinterpret_cast<iconv_t>(-1))
+        throw std::runtime_error("code page not available: " + from + " -> " + to);
+    return it->second;
+}
+
+std::optional<std::string> convert(const std::string& to, const std::string& from,
+                                   const std::string& input) {
+    iconv_t cd = converter(to, from);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr); // back to the initial state
+    std::string out;
+    char buffer[256];
+    char* in = const_cast<char*>(input.data());
+    size_t inLeft = input.size();
+    while (true) {
+        char* outPtr = buffer;
+        size_t outLeft = sizeof buffer;
+        const size_t rc = iconv(cd, inLeft ? &in : nullptr, &inLeft, &outPtr, &outLeft);
+        out.append(buffer, static_cast<size_t>(outPtr - buffer));
+        if (rc != static_cast<size_t>(-1)) {
+            if (inLeft == 0) break;
+            continue;
+        }
+        if (errno == E2BIG) continue;
+        return std::nullopt; // EILSEQ or an incomplete sequence at the end
+    }
+    return out;
+}
+
+} // namespace
+
+std::optional<std::string> strictDecode(const CodePage& codePage, const std::string& bytes) {
+    return convert("UTF-8", codePage.name(), bytes);
+}
+
+std::optional<std::string> strictEncode(const CodePage& codePage, const std::string& utf8) {
+    return convert(codePage.name(), "UTF-8", utf8);
+}
+
+unsigned systemAnsiCodePage() {
+    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"})
+        if (const char* value = std::getenv(name); value && *value)
+            return ansiCodePageOfLocale(value);
+    return 1252;
+}
+
+} // namespace sondrel
