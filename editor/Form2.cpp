@@ -6,6 +6,7 @@
 #include "meter_connection.h"
 #include "own_texts.h"
 #include "plan_files.h"
+#include "survey_command.h"
 #include "texts.h"
 #include "toolbar.h"
 #include "transfer.h"
@@ -179,6 +180,7 @@ void Form2::Form_Load() {
 void Form2::ApplyCaptions() {
     for (int b = UploadButton; b <= OrderButton; ++b)
         toolKv_->button(b)->setText(Text(ButtonCaptions[b - 1]));
+    toolKv_->button(SurveyButton)->setText(ownText(OwnText::SurveyCommand));
     for (std::size_t i = 0; i < FavouriteLabelElements.size(); ++i)
         Label3(FavouriteLabelElements[i])->setText(Text(FavouriteCaptions[i]));
     Label3(UnitLabelElement)->setText(Text(TextId::Unit));
@@ -259,6 +261,8 @@ void Form2::dispatch(const QString& key) {
         setButtonEnabled(CopyButton, false);
         setButtonEnabled(PasteButton, false);
         setButtonEnabled(DeleteButton, false);
+    } else if (key == "Survey") {
+        surveyTablePlan(*this);
     } else if (key == "Order") {
         RenumberChannels(OrderByFreq);
         RefreshDataGrid(CommandText, SelectByFreq);
