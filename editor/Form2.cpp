@@ -96,7 +96,7 @@ void Form2::buildControls() {
     // In the toolbar's row, between its last button and the side panel.
     cancelTransfer_ = new QPushButton(this);
     cancelTransfer_->setObjectName("CancelTransfer");
-    setTwipsGeometry(cancelTransfer_, 8160, 105, 1335, 375);
+    setTwipsGeometry(cancelTransfer_, 8700, 105, 900, 375);
     cancelTransfer_->hide();
     connect(cancelTransfer_, &QPushButton::clicked, this, &Form2::CancelTransfer_Click);
 
@@ -318,6 +318,8 @@ bool Form2::InsertChannel() {
 
 void Form2::setButtonEnabled(int index, bool enabled) {
     toolKv_->setButtonEnabled(index, enabled);
+    // A survey measures the plan Download would send: both need it in the grid.
+    if (index == DownloadButton) toolKv_->setButtonEnabled(SurveyButton, enabled);
 }
 
 bool Form2::isButtonEnabled(int index) const {

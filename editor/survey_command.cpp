@@ -8,6 +8,7 @@
 #include "survey_window.h"
 #include "texts.h"
 #include "transfer.h"
+#include "twips.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -50,6 +51,7 @@ void showSurvey(Form2& form, Survey survey) {
     auto* window = new SurveyWindow(std::move(survey), &form);
     window->setWindowFlag(Qt::Window);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    centreOnScreen(window);
     window->show();
     window->raise();
 }
@@ -57,6 +59,8 @@ void showSurvey(Form2& form, Survey survey) {
 } // namespace
 
 void surveyTablePlan(Form2& form) {
+    // The grid shows the plan being measured, in the order it is measured.
+    form.RefreshDataGrid(CommandText, SelectByFreq);
     const SurveyPlan plan = planOfTable(form);
     if (plan.channels.empty()) {
         ask(TextId::LoadPlanFirst, MessageStyle::Exclamation);
