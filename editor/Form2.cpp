@@ -6,6 +6,7 @@
 #include "meter_connection.h"
 #include "own_texts.h"
 #include "plan_files.h"
+#include "survey_command.h"
 #include "texts.h"
 #include "toolbar.h"
 #include "transfer.h"
@@ -95,7 +96,7 @@ void Form2::buildControls() {
     // In the toolbar's row, between its last button and the side panel.
     cancelTransfer_ = new QPushButton(this);
     cancelTransfer_->setObjectName("CancelTransfer");
-    setTwipsGeometry(cancelTransfer_, 8160, 105, 1335, 375);
+    setTwipsGeometry(cancelTransfer_, 8700, 105, 900, 375);
     cancelTransfer_->hide();
     connect(cancelTransfer_, &QPushButton::clicked, this, &Form2::CancelTransfer_Click);
 
@@ -179,6 +180,7 @@ void Form2::Form_Load() {
 void Form2::ApplyCaptions() {
     for (int b = UploadButton; b <= OrderButton; ++b)
         toolKv_->button(b)->setText(Text(ButtonCaptions[b - 1]));
+    toolKv_->button(SurveyButton)->setText(ownText(OwnText::SurveyCommand));
     for (std::size_t i = 0; i < FavouriteLabelElements.size(); ++i)
         Label3(FavouriteLabelElements[i])->setText(Text(FavouriteCaptions[i]));
     Label3(UnitLabelElement)->setText(Text(TextId::Unit));
@@ -259,6 +261,8 @@ void Form2::dispatch(const QString& key) {
         setButtonEnabled(CopyButton, false);
         setButtonEnabled(PasteButton, false);
         setButtonEnabled(DeleteButton, false);
+    } else if (key == "Survey") {
+        surveyTablePlan(*this);
     } else if (key == "Order") {
         RenumberChannels(OrderByFreq);
         RefreshDataGrid(CommandText, SelectByFreq);
@@ -314,6 +318,8 @@ bool Form2::InsertChannel() {
 
 void Form2::setButtonEnabled(int index, bool enabled) {
     toolKv_->setButtonEnabled(index, enabled);
+    // A survey measures the plan Download would send: both need it in the grid.
+    if (index == DownloadButton) toolKv_->setButtonEnabled(SurveyButton, enabled);
 }
 
 bool Form2::isButtonEnabled(int index) const {

@@ -1,6 +1,6 @@
 // Form2, the editor's main window: the plan grid Fregtable over the data
 // control Adodc1, the plan header in the side panel Frame3, the toolbar ToolKv
-// with its nine commands, the progress bar of the transfers and the closing.
+// with its commands, the progress bar of the transfers and the closing.
 #pragma once
 
 #include "data_control.h"
@@ -95,7 +95,7 @@ class Form2 : public QWidget {
     void runMeterJob(MeterJob job, std::function<void()> whenDone, TransferKind kind);
     bool transferRunning() const { return transferActive_; }
 
-    // Toolbar buttons by position, 1 ("Upload") to 9 ("Order").
+    // Toolbar buttons by position, 1 ("Upload") to 10 ("Survey").
     void setButtonEnabled(int index, bool enabled);
     bool isButtonEnabled(int index) const;
 

@@ -5,8 +5,11 @@ namespace plandex {
 sondrel::client::SurveyPlan surveyPlanOf(const std::vector<PlanRow>& rows,
                                          const QStringList& favourites, const QString& unit) {
     sondrel::client::SurveyPlan plan;
+    // Names as the survey of the meter's own plan gives them: without the
+    // blanks that pad them to the meter's field.
     for (const PlanRow& row : rows)
-        plan.channels.push_back({row.id, row.name.toStdString(), row.type.toStdString(), row.freq});
+        plan.channels.push_back(
+            {row.id, row.name.trimmed().toStdString(), row.type.toStdString(), row.freq});
     for (const QString& text : favourites.mid(0, 6))
         plan.favourites.push_back(text.trimmed().toInt()); // 0 when not a number
     plan.unit = unit.trimmed() == QStringLiteral("dBmV") ? "dBmV" : "dBuV";

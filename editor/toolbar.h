@@ -1,5 +1,5 @@
-// ToolKv, the main window's toolbar: nine command buttons identified by their
-// keys, with drawn icons and captions from the string table.
+// ToolKv, the main window's toolbar: the nine plan commands and the level
+// survey, identified by their keys, with drawn icons and their captions.
 #pragma once
 
 #include <QToolBar>
@@ -10,9 +10,10 @@ class QAction;
 
 namespace plandex {
 
-// Button keys in toolbar order: button 1 is "Upload", button 9 "Order".
-inline constexpr std::array<const char*, 9> ToolbarKeys = {
-    "Upload", "Download", "Open", "Save", "Copy", "Paste", "Insert", "Delete", "Order"};
+// Button keys in toolbar order: button 1 is "Upload", button 9 "Order", then
+// the survey, which is the editor's own beyond the nine.
+inline constexpr std::array<const char*, 10> ToolbarKeys = {
+    "Upload", "Download", "Open", "Save", "Copy", "Paste", "Insert", "Delete", "Order", "Survey"};
 
 // Toolbar buttons by position.
 enum ToolbarButton {
@@ -25,6 +26,7 @@ enum ToolbarButton {
     InsertButton,
     DeleteButton,
     OrderButton,
+    SurveyButton,
 };
 
 class Toolbar : public QToolBar {
@@ -32,7 +34,7 @@ class Toolbar : public QToolBar {
   public:
     explicit Toolbar(QWidget* parent = nullptr);
 
-    // Button by position, 1 to 9.
+    // Button by position, 1 to 10.
     QAction* button(int index) const;
     void setButtonEnabled(int index, bool enabled);
     bool isButtonEnabled(int index) const;

@@ -41,12 +41,6 @@ bool succeeded(sondrel::HResult hr, const Variant& result) {
     return value && static_cast<std::int16_t>(*value) != 0;
 }
 
-bool openDeviceConnection(sondrel::_KorvaneConnection* meter) {
-    if (!meter) return false;
-    Variant result;
-    return succeeded(meter->OpenDeviceConnection(&result), result);
-}
-
 bool resetMeter(sondrel::_KorvaneConnection* meter) {
     Variant result;
     return succeeded(meter->Reset(&result), result);
@@ -63,19 +57,6 @@ double decimalValueOf(float value) {
     double decimal = value;
     std::from_chars(text, end, decimal);
     return decimal;
-}
-
-// The bar starts low; the transfer's packet counts move it from then on.
-void startProgress(Form2& form) {
-    QProgressBar* bar = form.ProgressBar1();
-    bar->setRange(ProgressMinimum, ProgressMaximum);
-    bar->show();
-    bar->setValue(ProgressStart);
-}
-
-void endProgress(Form2& form) {
-    form.ProgressBar1()->setValue(form.ProgressBar1()->maximum());
-    form.ProgressBar1()->hide();
 }
 
 // After a transfer: Upload, Download, Open, Save, Insert and Order are available.
@@ -182,6 +163,25 @@ std::optional<QString> rowWithoutTypeCode(const PlanStore& store) {
 }
 
 } // namespace
+
+bool openDeviceConnection(sondrel::_KorvaneConnection* meter) {
+    if (!meter) return false;
+    Variant result;
+    return succeeded(meter->OpenDeviceConnection(&result), result);
+}
+
+// The bar starts low; the job's step counts move it from then on.
+void startProgress(Form2& form) {
+    QProgressBar* bar = form.ProgressBar1();
+    bar->setRange(ProgressMinimum, ProgressMaximum);
+    bar->show();
+    bar->setValue(ProgressStart);
+}
+
+void endProgress(Form2& form) {
+    form.ProgressBar1()->setValue(form.ProgressBar1()->maximum());
+    form.ProgressBar1()->hide();
+}
 
 void uploadPlan(Form2& form) {
     startProgress(form);

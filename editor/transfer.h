@@ -7,6 +7,7 @@
 
 #include "plan_store.h"
 
+#include "korvane_interface.h"
 #include "sondrel_types.h"
 
 #include <QString>
@@ -24,6 +25,13 @@ inline constexpr const char* PlanSlotLetter = "A";
 inline constexpr int PauseAfterSendMs = 500;
 // The progress bar's range and value until the first packet count arrives.
 inline constexpr int ProgressMinimum = 1, ProgressMaximum = 100, ProgressStart = 2;
+
+// On the worker: opens the meter's connection, as every job with the meter
+// does first; false when the meter cannot be reached (or meter is nullptr).
+bool openDeviceConnection(sondrel::_KorvaneConnection* meter);
+// Shows the progress bar at its start; endProgress fills and hides it.
+void startProgress(Form2& form);
+void endProgress(Form2& form);
 
 // Toolbar "Upload": reads slot A into the table and the side panel.
 void uploadPlan(Form2& form);

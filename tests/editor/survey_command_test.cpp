@@ -1,0 +1,196 @@
+// The Survey command of the main window against the simulated meter: it
+// measures the table's plan on the meter worker with the window locked,
+// counts the channels as it goes, stops between channels on Cancel and opens
+// the survey window, owned by the main window, with what was measured.
+#include "transfer_fixture.h" // first: before Qt's keywords
+
+#include "grid.h"
+#include "own_texts.h"
+#include "survey_window.h"
+#include "toolbar.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPointer>
+#include <QTableWidget>
+
+#include <functional>
+#include <utility>
+
+namespace plandex::testing {
+namespace {
+
+using korvane::sim::parseFaultRule;
+using sondrel::client::SurveyResult;
+
+constexpr double SetTilt = -4.0; // dB per 100 MHz: steep enough to order the levels
+
+// count TV channels 150 MHz apart, favourites 1 and the last.
+AnalogPlan spreadPlan(int count) {
+    AnalogPlan plan;
+    for (int i = 0; i < count; ++i)
+        plan.channels.push_back(
+            entry(qPrintable(QString("S%1").arg(i + 1)), 112.25f + 150.0f * i, "TV", 5.5f));
+    plan.head = {{1, static_cast<std::uint8_t>(count), 0, 0, 0, 0}, 1, 800};
+    return plan;
+}
+
+class SurveyCommandTest : public TransferTest {
+  protected:
+    void SetUp() override {
+        TransferTest::SetUp();
+        meter->withState([](korvane::sim::MeterState& s) { s.signal.tiltPer100MHz = SetTilt; });
+    }
+    // The plan in the meter's slot A, uploaded into the table as a user would.
+    void uploadPlanOf(int count) {
+        putInSlotA(spreadPlan(count));
+        if (!form) load({});
+        run("Upload");
+        ASSERT_EQ(form->OperationResult, "Yes");
+        messages.shown.clear();
+    }
+    void clickSurvey() { form->ToolKv()->button(SurveyButton)->trigger(); }
+    // Runs action on the window's thread once `channel` channels are measured.
+    void atChannel(int channel, std::function<void(int, int)> action) {
+        QObject::connect(
+            form->Worker(), &MeterWorker::progress, form.get(),
+            [channel, action = std::move(action), done = false](int k, int total) mutable {
+                if (k < channel || done) return;
+                done = true;
+                action(k, total);
+            });
+    }
+    QList<SurveyWindow*> surveyWindows() const { return form->findChildren<SurveyWindow*>(); }
+    std::size_t count(std::uint8_t command) const {
+        const auto all = commandsToMeter();
+        return static_cast<std::size_t>(std::count(all.begin(), all.end(), command));
+    }
+};
+
+TEST_F(SurveyCommandTest, ASurveyOfTheTablesPlanShowsEveryChannelsLevelInItsOwnWindow) {
+    uploadPlanOf(4);
+    std::vector<std::pair<int, int>> steps;
+    QObject::connect(form->Worker(), &MeterWorker::progress, form.get(),
+                     [&](int done, int total) { steps.emplace_back(done, total); });
+    bool lockedMeanwhile = false;
+    QString captionMeanwhile;
+    const std::size_t opensBefore = count(OpenCommand);
+    atChannel(2, [&](int, int) {
+        lockedMeanwhile = !form->ToolKv()->isEnabled() && !form->Fregtable()->isEnabled() &&
+                          !form->Frame3()->isEnabled() && form->CancelTransfer()->isVisible();
+        captionMeanwhile = form->Fregtable()->caption();
+        // Nothing else runs meanwhile, not even a second survey.
+        form->ToolKv_ButtonClick("Survey");
+        form->ToolKv_ButtonClick("Upload");
+        form->ToolKv_ButtonClick("Download");
+        form->Command3_Click();
+    });
+    clickSurvey();
+    finish();
+
+    EXPECT_TRUE(lockedMeanwhile);
+    // The caption hears of each channel after this test does.
+    EXPECT_EQ(captionMeanwhile, "1 of 4 channels measured");
+    EXPECT_EQ(steps, (std::vector<std::pair<int, int>>{{1, 4}, {2, 4}, {3, 4}, {4, 4}}));
+    EXPECT_EQ(count(OpenCommand), opensBefore + 1) << "the survey's own connection only";
+    EXPECT_EQ(count(PlanCommand), 0u);
+    EXPECT_TRUE(messages.shown.empty());
+
+    const auto windows = surveyWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    const SurveyWindow* window = windows[0];
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isWindow()) << "a window of its own, not a part of the main window";
+    const auto& survey = window->survey();
+    EXPECT_FALSE(survey.stopped);
+    EXPECT_EQ(survey.unit, "dBuV");
+    EXPECT_EQ(survey.favourites, (std::vector<int>{1, 4, 0, 0, 0, 0}));
+    ASSERT_EQ(survey.results.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        const SurveyResult& r = survey.results[i];
+        EXPECT_EQ(r.channel.number, static_cast<int>(i + 1));
+        EXPECT_EQ(r.channel.name, "S" + std::to_string(i + 1));
+        EXPECT_DOUBLE_EQ(r.channel.mhz, 112.25 + 150.0 * static_cast<double>(i));
+        ASSERT_TRUE(r.level) << "channel " << i + 1;
+        // 150 MHz at the set tilt is 6 dB: far beyond the carriers' ripple.
+        if (i > 0) {
+            EXPECT_LT(*r.level, *survey.results[i - 1].level) << "channel " << i + 1;
+        }
+    }
+    EXPECT_EQ(window->table()->rowCount(), 4);
+    EXPECT_FALSE(window->summary()->text().contains(ownText(OwnText::SurveyStopped)));
+
+    // Ready for the next command, its caption and bar as before.
+    EXPECT_TRUE(form->ToolKv()->isEnabled());
+    EXPECT_TRUE(form->Fregtable()->isEnabled());
+    EXPECT_FALSE(form->CancelTransfer()->isVisible());
+    EXPECT_FALSE(form->ProgressBar1()->isVisible());
+    EXPECT_EQ(form->Fregtable()->caption(), Text(TextId::GridCaption));
+
+    // The survey window goes with the main window.
+    QPointer<SurveyWindow> kept(windows[0]);
+    form.reset();
+    EXPECT_TRUE(kept.isNull());
+}
+
+TEST_F(SurveyCommandTest, CancelStopsBetweenChannelsAndShowsWhatWasMeasured) {
+    LanguageOffset = ChineseOffset;
+    uploadPlanOf(6);
+    atChannel(2, [&](int, int) { form->CancelTransfer()->click(); });
+    clickSurvey();
+    finish();
+
+    const auto windows = surveyWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    const auto& survey = windows[0]->survey();
+    EXPECT_TRUE(survey.stopped);
+    // The window hears of channel 2 while the worker measures channel 3.
+    EXPECT_GE(survey.results.size(), 2u);
+    EXPECT_LE(survey.results.size(), 3u);
+    for (const SurveyResult& r : survey.results)
+        EXPECT_TRUE(r.level) << "a measured channel has its level";
+    EXPECT_TRUE(windows[0]->summary()->text().contains(
+        QString::fromUtf8("测量已取消，只显示已测的频道。")));
+    EXPECT_TRUE(messages.shown.empty());
+
+    EXPECT_TRUE(form->ToolKv()->isEnabled());
+    EXPECT_FALSE(form->CancelTransfer()->isVisible());
+    EXPECT_EQ(form->store().rowCount(), 6) << "the table is the survey's to read only";
+    run("Upload");
+    EXPECT_EQ(form->OperationResult, "Yes") << "ready for the next command";
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(SurveyCommandTest, ClosingDuringASurveyAsksThenStopsAndCloses) {
+    uploadPlanOf(6);
+    messages.answers = {MessageAnswer::Yes};
+    atChannel(1, [&](int, int) { form->close(); });
+    clickSurvey();
+    QTRY_VERIFY_WITH_TIMEOUT(!form->isVisible(), 30000);
+
+    EXPECT_FALSE(form->transferRunning());
+    ASSERT_EQ(messages.shown.size(), 1u) << "the question and nothing after it";
+    EXPECT_EQ(messages.shown[0].prompt, ownText(OwnText::StopTransferToClose));
+    EXPECT_TRUE(surveyWindows().empty()) << "no survey window for a closed editor";
+}
+
+TEST_F(SurveyCommandTest, SurveyNeedsAPlanInTheTableAndAMeterThatAnswers) {
+    load({});
+    EXPECT_FALSE(form->isButtonEnabled(SurveyButton)) << "no plan shown yet, as for Download";
+    form->ToolKv_ButtonClick("Survey");
+    EXPECT_EQ(messages.textIds(), std::vector<int>({TextId::LoadPlanFirst}));
+    EXPECT_TRUE(commandsToMeter().empty()) << "nothing to measure: the meter is not asked";
+    EXPECT_FALSE(form->transferRunning());
+
+    uploadPlanOf(3);
+    EXPECT_TRUE(form->isButtonEnabled(SurveyButton));
+    setMeterPort(AbsentPort);
+    run("Survey");
+    EXPECT_EQ(messages.textIds(), std::vector<int>({TextId::ConnectionFailed}));
+    EXPECT_TRUE(surveyWindows().empty());
+    EXPECT_TRUE(form->ToolKv()->isEnabled());
+    EXPECT_FALSE(form->ProgressBar1()->isVisible());
+}
+
+} // namespace
+} // namespace plandex::testing
