@@ -190,7 +190,7 @@ TEST_F(TransferTest, AMeterFallingSilentMidTransferReportsAFailedTransfer) {
     meter->faults().add(korvane::sim::parseFaultRule("67:noreply,after=1"));
     load({{1, "S1", "TV", 471.25, 6.5}});
     setHeader({"1", "2", "3", "4", "5", "6"}, "8", "dBuV");
-    form->ToolKv_ButtonClick("Download");
+    run("Download");
     EXPECT_EQ(messages.textIds(), std::vector<int>({TextId::TransferFailed}));
 }
 

@@ -85,7 +85,12 @@ void storeFiles(MeterState& s) {
 void showScreen(MeterState& s, sim::ScreenMemory::Form form, std::size_t blockSize) {
     s.screen.form = form;
     s.screen.order = sim::ScreenMemory::Order::Ascending;
-    s.screen.picture = Bytes(ScreenBlocks * blockSize, 0xA5);
+    // Varied bytes, so that no block's plain sum happens to equal its checksum
+    // (a sum of 0 or 128) and a plain-sum fault spoils the block it hits.
+    Bytes picture(ScreenBlocks * blockSize);
+    for (std::size_t i = 0; i < picture.size(); ++i)
+        picture[i] = static_cast<std::uint8_t>(i % 251);
+    s.screen.picture = picture;
 }
 
 // A byte array the member must hand back untouched when it fails.
@@ -166,25 +171,22 @@ std::vector<MatrixMember> matrixMembers() {
          },
          failsOnSpoilt, noChange});
 
-    members.push_back({"CarryChannel", 0x67, 4, Routine::SendAndWait, fixed(6), [](MeterState&) {},
-                       [](KorvaneConnection& link) {
-                           Variant plan = Variant::channels(analogPlanOf(AnalogChannels));
-                           ChannelHead head;
-                           head.Span = 20;
-                           Variant result;
-                           link.CarryChannel(&plan, UserPlanA, &head, &result);
-                           return MemberRun{resultOf(result), true};
-                       },
-                       // The meter's answers are not examined, only whether they came; the
-                       // header packet's answer is not even waited for as a condition.
-                       [](FaultKind kind, int packet) -> std::int16_t {
-                           return packet < 4 && leavesReplyShort(kind) ? 0 : 1;
-                       },
-                       [](FaultKind kind, int packet) -> char {
-                           return packet < 4 && leavesReplyShort(kind) && kind != FaultKind::Close
-                                      ? 'a'
-                                      : 0;
-                       }});
+    members.push_back(
+        {"CarryChannel", 0x67, 4, Routine::SendAndWait, fixed(6), [](MeterState&) {},
+         [](KorvaneConnection& link) {
+             Variant plan = Variant::channels(analogPlanOf(AnalogChannels));
+             ChannelHead head;
+             head.Span = 20;
+             Variant result;
+             link.CarryChannel(&plan, UserPlanA, &head, &result);
+             return MemberRun{resultOf(result), true};
+         },
+         // The meter's answers are not examined, only whether they came,
+         // for the entry packets and the header packet alike.
+         [](FaultKind kind, int) -> std::int16_t { return leavesReplyShort(kind) ? 0 : 1; },
+         [](FaultKind kind, int) -> char {
+             return leavesReplyShort(kind) && kind != FaultKind::Close ? 'a' : 0;
+         }});
 
     members.push_back({"CarryChannelDigi", 0x67, 3, Routine::Exchange, fixed(6), [](MeterState&) {},
                        [](KorvaneConnection& link) {
