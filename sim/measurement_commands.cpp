@@ -1,7 +1,7 @@
 // Measurement commands: tune (0x02), read the level where tuned (0x08), and
 // read a digital channel's power and quality (0x51) or its power alone (0x57),
-// all from the signal model over the active plan. Levels go out in dBuV
-// whatever the level unit setting, which changes only the meter's display.
+// all from the signal model over the active plan. Levels go out in the level
+// unit the meter is set to.
 #include "common/command_codes.h"
 #include "handlers.h"
 
@@ -30,6 +30,15 @@ long tenths(double value, long lowest, long highest) {
     return std::clamp(std::lround(value * 10.0), lowest, highest);
 }
 
+// A level of the signal model (dBuV) in the meter's level unit setting: 0 dBuV,
+// 1 dBmV (60 dB less), 2 dBm (108.75 dB less, across 75 ohms), any other code
+// dBuV. The wire carries no sign: a level below 0 in its unit goes out as 0.
+long levelTenthsInUnit(double dBuV, std::uint8_t levelUnit) {
+    constexpr double DbmvBelowDbuv = 60.0, DbmBelowDbuv = 108.75;
+    const double offset = levelUnit == 1 ? DbmvBelowDbuv : levelUnit == 2 ? DbmBelowDbuv : 0.0;
+    return tenths(dBuV - offset, 0, 65535);
+}
+
 // Bit errors as the meter sends them: exponent e and mantissa m (10..99) with
 // ratio m x 10^-(e+1); 15, 0 when not locked; 0, 0 when none were counted;
 // 0, 255 when too many to count.
@@ -56,7 +65,7 @@ Bytes digitalReading(MeterState& state, std::uint8_t number, bool withQuality) {
     DigitalQuality reading = quality.value_or(
         DigitalQuality{state.signal.levelAt(state.signal.tunedKHz / 1000.0, channels), 0, {}, {}});
     Bytes data;
-    putU16(data, tenths(reading.power, 0, 65535));
+    putU16(data, levelTenthsInUnit(reading.power, state.settings.levelUnit));
     putU16(data, tenths(reading.powerFromAverage, -32768, 32767));
     if (!withQuality) return data;
     putU16(data, reading.mer ? tenths(*reading.mer, 0, 65535) : 0);
@@ -84,7 +93,9 @@ void registerMeasurementCommands(CommandTable& table, MeterState& state) {
     table.on(CmdReadLevel, [&state](const ReceivedFrame& f) -> std::optional<Bytes> {
         const auto channels = channelsOfActivePlan(state.plans);
         Bytes data;
-        putU16(data, state.signal.levelTenthsAt(state.signal.tunedKHz / 1000.0, channels));
+        putU16(data,
+               levelTenthsInUnit(state.signal.levelAt(state.signal.tunedKHz / 1000.0, channels),
+                                 state.settings.levelUnit));
         return makeReply(f.command(), LevelReplyLength, data);
     });
     table.on(CmdReadDigi, [&state](const ReceivedFrame& f) -> std::optional<Bytes> {

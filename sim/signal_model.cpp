@@ -1,5 +1,7 @@
 #include "signal_model.h"
 
+#include "state_fields.h"
+
 #include "plan_memory.h"
 
 #include <algorithm>
@@ -120,11 +122,6 @@ double SignalModel::levelAt(double mhz, std::span<const ModelChannel> channels) 
     return level;
 }
 
-std::uint16_t SignalModel::levelTenthsAt(double mhz, std::span<const ModelChannel> channels) const {
-    return static_cast<std::uint16_t>(
-        std::clamp(std::round(levelAt(mhz, channels) * 10.0), 0.0, 65535.0));
-}
-
 std::optional<DigitalQuality>
 SignalModel::digitalQuality(const ModelChannel& channel,
                             std::span<const ModelChannel> channels) const {
@@ -159,17 +156,21 @@ void to_json(nlohmann::json& j, const SignalModel& m) {
 }
 
 void from_json(const nlohmann::json& j, SignalModel& m) {
-    const SignalModel defaults;
-    m.noiseFloor = j.value("noiseFloor", defaults.noiseFloor);
-    m.noiseRipple = j.value("noiseRipple", defaults.noiseRipple);
-    m.videoLevel = j.value("videoLevel", defaults.videoLevel);
-    m.tiltPer100MHz = j.value("tiltPer100MHz", defaults.tiltPer100MHz);
-    m.levelSpread = j.value("levelSpread", defaults.levelSpread);
-    m.audioBelowVideo = j.value("audioBelowVideo", defaults.audioBelowVideo);
-    m.digitalPower = j.value("digitalPower", defaults.digitalPower);
-    m.maxOffsetKHz = j.value("maxOffsetKHz", defaults.maxOffsetKHz);
-    m.resolutionKHz = j.value("resolutionKHz", defaults.resolutionKHz);
-    m.tunedKHz = j.value("tunedKHz", defaults.tunedKHz);
+    const SignalModel d;
+    const std::string s = "signal";
+    // Levels in dBuV and differences in dB within what a meter shows; a filter
+    // narrower than 1 kHz or a sweep wider than a channel make no reading.
+    m.noiseFloor = numberField(j, s, "noiseFloor", d.noiseFloor, -20.0, 140.0);
+    m.noiseRipple = numberField(j, s, "noiseRipple", d.noiseRipple, 0.0, 20.0);
+    m.videoLevel = numberField(j, s, "videoLevel", d.videoLevel, -20.0, 140.0);
+    m.tiltPer100MHz = numberField(j, s, "tiltPer100MHz", d.tiltPer100MHz, -20.0, 20.0);
+    m.levelSpread = numberField(j, s, "levelSpread", d.levelSpread, 0.0, 20.0);
+    m.audioBelowVideo = numberField(j, s, "audioBelowVideo", d.audioBelowVideo, 0.0, 60.0);
+    m.digitalPower = numberField(j, s, "digitalPower", d.digitalPower, -20.0, 140.0);
+    m.maxOffsetKHz = numberField(j, s, "maxOffsetKHz", d.maxOffsetKHz, 0, 1000);
+    m.resolutionKHz = numberField(j, s, "resolutionKHz", d.resolutionKHz, 1.0, 1000.0);
+    m.tunedKHz =
+        numberField(j, s, "tunedKHz", d.tunedKHz, SignalModel::LowestKHz, SignalModel::HighestKHz);
 }
 
 } // namespace korvane::sim

@@ -81,8 +81,6 @@ struct SignalModel {
     double noiseAt(double mhz) const;
     // The level the meter reads when tuned to mhz, dBuV.
     double levelAt(double mhz, std::span<const ModelChannel> channels) const;
-    // The same in the tenths the meter sends (0 .. 65535).
-    std::uint16_t levelTenthsAt(double mhz, std::span<const ModelChannel> channels) const;
     // Power and quality of a digital channel; nullopt for any other channel.
     std::optional<DigitalQuality> digitalQuality(const ModelChannel& channel,
                                                  std::span<const ModelChannel> channels) const;

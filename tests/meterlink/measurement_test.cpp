@@ -220,6 +220,28 @@ TEST_F(MeasurementTest, CnOfAModelCarrierIsItsHeightOverTheNoiseLessTwelve) {
     EXPECT_EQ(tunedKilohertz(frames()).size(), 6u) << "the carrier stands alone";
 }
 
+TEST_F(MeasurementTest, LevelsComeInTheUnitTheMeterIsSetTo) {
+    // Channel E3's video carrier at 85 dBuV: 25 dBmV; in dBm it lies below
+    // 0, which the unsigned reading cannot carry.
+    meter().withState([](MeterState& s) {
+        flattenSpectrum(s);
+        s.signal.videoLevel = 85.0;
+        s.signal.noiseFloor = 30.0;
+    });
+    const auto levelIn = [&](std::uint8_t unit) {
+        meter().withState([unit](MeterState& s) { s.settings.levelUnit = unit; });
+        Variant level;
+        Variant result;
+        link().GetLevelByFrequence(Variant::r8(55.25), &level, &result);
+        EXPECT_EQ(resultOf(result), 1);
+        return level.asR8();
+    };
+    const double dbuv = levelIn(0);
+    EXPECT_NEAR(dbuv, 85.0, 0.5);
+    EXPECT_NEAR(levelIn(1), dbuv - 60.0, 0.05);
+    EXPECT_DOUBLE_EQ(levelIn(2), 0.0);
+}
+
 TEST_F(MeasurementTest, FreqOffsetRefusesFrequenciesOutsideTheSweepRangeWithoutTraffic) {
     for (const Variant& freq : {Variant::r8(-1), Variant::r8(870.01), Variant::bstr("x")}) {
         Variant offset = Variant::bstr("unchanged");
