@@ -2,6 +2,7 @@
 
 #include "common/plan_codec_packets.h"
 #include "demo_plans.h"
+#include "state_fields.h"
 
 #include <stdexcept>
 
@@ -50,11 +51,15 @@ json analogJson(const sondrel::AnalogEntry& e) {
     return {{"name", textOfBytes(e.name)}, {"freq_10kHz", e.freq}, {"typeCode", e.typeCode}};
 }
 
+// Frequencies travel in three bytes.
+constexpr double HighestFreq10kHz = 0xFFFFFF;
+
 sondrel::AnalogEntry analogOfJson(const json& j) {
+    const std::string s = "plans.channels";
     sondrel::AnalogEntry e;
     e.name = bytesOfText<3>(j.at("name").get<std::string>());
-    j.at("freq_10kHz").get_to(e.freq);
-    j.at("typeCode").get_to(e.typeCode);
+    e.freq = wholeField<std::uint32_t>(j, s, "freq_10kHz", HighestFreq10kHz);
+    e.typeCode = wholeField<std::uint8_t>(j, s, "typeCode");
     return e;
 }
 
@@ -65,16 +70,17 @@ json digitalJson(const sondrel::DigitalEntry& e) {
 }
 
 sondrel::DigitalEntry digitalOfJson(const json& j) {
+    const std::string s = "plans.channels";
     sondrel::DigitalEntry e;
-    j.at("typeCode").get_to(e.typeCode);
-    j.at("number").get_to(e.number);
-    j.at("flags").get_to(e.flags);
-    j.at("freq_10kHz").get_to(e.freq);
-    j.at("audio1_10kHz").get_to(e.audio1);
-    j.at("audio2_10kHz").get_to(e.audio2);
-    j.at("modulation").get_to(e.modulation);
+    e.typeCode = wholeField<std::uint8_t>(j, s, "typeCode");
+    e.number = wholeField<std::uint8_t>(j, s, "number");
+    e.flags = wholeField<std::uint8_t>(j, s, "flags");
+    e.freq = wholeField<std::uint32_t>(j, s, "freq_10kHz", HighestFreq10kHz);
+    e.audio1 = wholeField<std::uint16_t>(j, s, "audio1_10kHz");
+    e.audio2 = wholeField<std::uint16_t>(j, s, "audio2_10kHz");
+    e.modulation = wholeField<std::uint8_t>(j, s, "modulation");
     e.name = bytesOfText<4>(j.at("name").get<std::string>());
-    j.at("rate_kSps").get_to(e.rate);
+    e.rate = wholeField<std::uint32_t>(j, s, "rate_kSps");
     return e;
 }
 
@@ -84,9 +90,13 @@ json headJson(const sondrel::HeadEntry& h) {
 
 sondrel::HeadEntry headOfJson(const json& j) {
     sondrel::HeadEntry h;
-    j.at("favourites").get_to(h.favourites);
-    j.at("unit").get_to(h.unit);
-    j.at("span_10kHz").get_to(h.span);
+    const json& favourites = j.at("favourites");
+    if (!favourites.is_array() || favourites.size() != h.favourites.size())
+        throw StateFieldError("field plans.head.favourites must hold 6 numbers");
+    for (std::size_t i = 0; i < h.favourites.size(); ++i)
+        h.favourites[i] = byteField(favourites[i], "plans.head.favourites");
+    h.unit = wholeField<std::uint8_t>(j, "plans.head", "unit");
+    h.span = wholeField<std::uint16_t>(j, "plans.head", "span_10kHz");
     return h;
 }
 
@@ -163,9 +173,7 @@ void from_json(const json& j, PlanMemory& memory) {
             memory.slots[i] = slotOfJson(slots.at(i));
     }
     if (j.contains("activeSlot")) {
-        const auto active = j.at("activeSlot").get<unsigned>();
-        if (active >= PlanSlotCount) throw std::invalid_argument("active slot beyond E");
-        memory.activeSlot = static_cast<std::uint8_t>(active);
+        memory.activeSlot = wholeField<std::uint8_t>(j, "plans", "activeSlot", PlanSlotCount - 1);
     }
 }
 

@@ -45,6 +45,16 @@ T numberField(const nlohmann::json& j, const std::string& section, const char* k
     return checkedNumber<T>(j.at(key), section + "." + key, low, high);
 }
 
+// The whole-number field `key` of an object, which must be there and fit T
+// (or 0 to high, when high is given).
+template <typename T>
+T wholeField(const nlohmann::json& j, const std::string& section, const char* key,
+             double high = static_cast<double>(std::numeric_limits<T>::max())) {
+    if (!j.contains(key)) throw StateFieldError("field " + section + "." + key + " is missing");
+    return checkedNumber<T>(j.at(key), section + "." + key,
+                            static_cast<double>(std::numeric_limits<T>::lowest()), high);
+}
+
 // A byte field, 0 to 255 unless narrower.
 inline std::uint8_t byteField(const nlohmann::json& value, const std::string& field,
                               double high = 255) {

@@ -45,6 +45,24 @@ TEST(StateFile, FieldsOutOfRangeAreRefusedWithTheFileAndFieldNamed) {
         {R"({"files": {"files": [{"name": "A", "stored": [2009, 8, 25, 1, 0, 0],
             "flags": 0, "basePlan": 9, "content": []}]}})",
          "files.basePlan"},
+        {R"({"signal": {"resolutionKHz": 0}})", "signal.resolutionKHz"},
+        {R"({"signal": {"tunedKHz": 1e10}})", "signal.tunedKHz"},
+        {R"({"signal": {"maxOffsetKHz": -1.5}})", "signal.maxOffsetKHz"},
+        {R"({"signal": {"videoLevel": "loud"}})", "signal.videoLevel"},
+        {R"({"plans": {"activeSlot": 7}})", "plans.activeSlot"},
+        {R"({"plans": {"slots": [{"kind": "analogue", "channels": [
+            {"name": "S01", "freq_10kHz": 16777216, "typeCode": 1}]}, {"kind": "digital"},
+            {"kind": "digital"}, {"kind": "digital"}, {"kind": "digital"}]}})",
+         "plans.channels.freq_10kHz"},
+        {R"({"plans": {"slots": [{"kind": "digital", "channels": [{"typeCode": 8,
+            "number": 1, "flags": 0, "freq_10kHz": 47400, "audio1_10kHz": 70000,
+            "audio2_10kHz": 0, "modulation": 2, "name": "D001", "rate_kSps": 6875}]},
+            {"kind": "digital"}, {"kind": "digital"}, {"kind": "digital"}, {"kind": "digital"}]}})",
+         "plans.channels.audio1_10kHz"},
+        {R"({"plans": {"slots": [{"kind": "analogue", "head": {"favourites": [1, 2, 3, 4, 5, 256],
+            "unit": 1, "span_10kHz": 2000}}, {"kind": "digital"}, {"kind": "digital"},
+            {"kind": "digital"}, {"kind": "digital"}]}})",
+         "plans.head.favourites"},
     };
     for (const auto& [state, field] : cases) {
         const std::string refusal = refusalOf(state, folder);
@@ -57,7 +75,9 @@ TEST(StateFile, FieldsOutOfRangeAreRefusedWithTheFileAndFieldNamed) {
 TEST(StateFile, FieldsInRangeAreTaken) {
     const TempDir folder;
     EXPECT_EQ(refusalOf(R"({"screen": {"width": 8, "height": 1, "spanMHz": 20},
-        "settings": {"volume": 15, "clock": [2255, 12, 31, 23, 59, 59]}})",
+        "settings": {"volume": 15, "clock": [2255, 12, 31, 23, 59, 59]},
+        "signal": {"resolutionKHz": 1, "tunedKHz": 870000, "tiltPer100MHz": -20},
+        "plans": {"activeSlot": 4}})",
                         folder),
               "");
 }
