@@ -20,6 +20,7 @@ PtyEndpoint::PtyEndpoint() {
 
 PtyEndpoint::~PtyEndpoint() {
     closeLine();
+    if (slave_ >= 0) ::close(slave_);
 }
 
 void PtyEndpoint::openPair() {
@@ -43,14 +44,20 @@ std::optional<unsigned> PtyEndpoint::clientBaud() const {
     return terminalSpeed(slave_);
 }
 
+// Closing the master hangs up the client and removes the device node. The slave
+// stays open so the pseudo-terminal keeps its number: released, the number
+// goes to the next pseudo-terminal anyone opens, and a client reopening this
+// line's path (a ports-folder entry still names it) would reach another meter.
 void PtyEndpoint::closeLine() {
     if (master_ >= 0) ::close(master_);
-    if (slave_ >= 0) ::close(slave_);
-    master_ = slave_ = -1;
+    master_ = -1;
 }
 
 void PtyEndpoint::reopenLine() {
-    if (master_ < 0) openPair();
+    if (master_ >= 0) return;
+    if (slave_ >= 0) ::close(slave_);
+    slave_ = -1;
+    openPair();
 }
 
 std::vector<std::uint8_t> PtyEndpoint::read(std::chrono::milliseconds timeout) {

@@ -33,8 +33,10 @@ class PtyEndpoint {
     // The speed the client has set on its end of the line (9600 until it sets one).
     std::optional<unsigned> clientBaud() const;
 
-    // Hangs the line up: the client sees no more answers until reopen().
+    // Hangs the line up: the client sees no more answers and its device path is
+    // gone, yet no other pseudo-terminal gets that path while this one lives.
     void closeLine();
+    // A fresh line after a hang-up, on a new device path.
     void reopenLine();
     bool lineOpen() const { return master_ >= 0; }
 

@@ -5,6 +5,8 @@
 #include "simulated_meter.h"
 
 #include <chrono>
+#include <memory>
+#include <vector>
 
 using namespace korvane::testing;
 using korvane::sim::parseFaultRule;
@@ -65,6 +67,26 @@ TEST_F(LineLossTest, AHangUpDuringAnExchangeClosesThePortUntilTheMeterIsBack) {
     link().OpenDeviceConnection(&result);
     EXPECT_EQ(result.asI2(), 1);
     EXPECT_EQ(meter().wireLog().framesToMeter().size(), 2u);
+}
+
+TEST_F(LineLossTest, AHungUpPortNeverReachesAnotherMeterThatCameUpMeanwhile) {
+    meter().faults().add(parseFaultRule("09:close"));
+    EXPECT_EQ(closeConnection(), 0);
+    // Other meters come up on other numbers while this one is gone; a new
+    // pseudo-terminal takes the lowest free device number.
+    std::vector<std::unique_ptr<korvane::sim::MeterSimulator>> others;
+    for (int port = SimulatedPort + 1; port <= SimulatedPort + 4; ++port) {
+        korvane::sim::SimulatorOptions options;
+        options.comNumber = port;
+        options.portsFolder = portsFolder_.str();
+        others.push_back(std::make_unique<korvane::sim::MeterSimulator>(options));
+        others.back()->start();
+        EXPECT_NE(others.back()->devicePath(), meter().devicePath())
+            << "COM" << port << " got the line of the hung-up meter";
+    }
+    EXPECT_EQ(closeConnection(), 0) << "the hung-up port number leads to no other meter";
+    for (const auto& other : others)
+        EXPECT_TRUE(other->wireLog().framesToMeter().empty()) << other->devicePath();
 }
 
 TEST_F(LineLossTest, WhileNoMeterIsThereEveryCallFailsAtOnce) {
