@@ -141,6 +141,8 @@ std::optional<TiltFit> fitTilt(const std::vector<SurveyResult>& results) {
 }
 
 std::optional<double> favouriteDifference(const Survey& survey) {
+    // A stopped survey may not have reached the highest favourites.
+    if (survey.stopped) return std::nullopt;
     const SurveyResult* lowest = nullptr;
     const SurveyResult* highest = nullptr;
     for (const SurveyResult& r : survey.results) {

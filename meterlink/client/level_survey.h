@@ -92,7 +92,8 @@ std::optional<TiltFit> fitTilt(const std::vector<SurveyResult>& results);
 
 // Level of the highest-frequency favourite minus that of the lowest-frequency
 // one, as the meter's tilt display shows it; nullopt with fewer than two
-// favourites in the survey or when either of the two failed.
+// favourites in the survey, when either of the two failed, or when the survey
+// was stopped before it reached every channel.
 std::optional<double> favouriteDifference(const Survey& survey);
 
 } // namespace sondrel::client

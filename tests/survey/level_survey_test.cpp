@@ -116,13 +116,16 @@ TEST_F(LevelSurvey, AChannelWhoseReplyIsLostIsFailedAndTheSurveyGoesOn) {
 }
 
 TEST_F(LevelSurvey, StoppingEndsTheSurveyBetweenChannels) {
-    const SurveyPlan plan = planOfMeter(meter(), {1, 2, 3, 4});
+    SurveyPlan plan = planOfMeter(meter(), {1, 2, 3, 4});
+    plan.favourites = {1, 2, 4};
     meter().wireLog().clear();
     const Survey survey =
         runSurvey(link(), plan, {}, [](const SurveyResult&, auto done, auto) { return done < 2; });
     EXPECT_TRUE(survey.stopped);
     ASSERT_EQ(survey.results.size(), 2u);
     EXPECT_EQ(survey.results[1].channel.number, 2);
+    // Favourite 4 was never measured: no difference of favourites.
+    EXPECT_FALSE(sondrel::client::favouriteDifference(survey));
     // Tune and read for each of the two channels, nothing after.
     EXPECT_EQ(framesToMeterHex().size(), 4u);
 }
