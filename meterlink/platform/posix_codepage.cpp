@@ -12,15 +12,32 @@
 namespace sondrel {
 namespace {
 
-// One converter per direction and code set, kept for the thread's life:
-// opening one costs more than most of the texts it converts.
+// One converter per direction and code set, kept for the thread's life and
+// closed when the thread ends: opening one costs more than most of the texts
+// it converts.
+class Converter {
+  public:
+    Converter() = default;
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    ~Converter() {
+        if (cd_ != Closed) iconv_close(cd_);
+    }
+    iconv_t open(const std::string& to, const std::string& from) {
+        if (cd_ == Closed) cd_ = iconv_open(to.c_str(), from.c_str());
+        if (cd_ == Closed)
+            throw std::runtime_error("code page not available: " + from + " -> " + to);
+        return cd_;
+    }
+
+  private:
+    static inline const iconv_t Closed = reinterpret_cast<iconv_t>(-1);
+    iconv_t cd_ = Closed;
+};
+
 iconv_t converter(const std::string& to, const std::string& from) {
-    thread_local std::map<std::pair<std::string, std::string>, iconv_t> open;
-    auto [it, inserted] = open.try_emplace({to, from}, reinterpret_cast<iconv_t>(-1));
-    if (inserted) it->second = iconv_open(to.c_str(), from.c_str());
-    if (it->second == reinterpret_cast<iconv_t>(-1))
-        throw std::runtime_error("code page not available: " + from + " -> " + to);
-    return it->second;
+    thread_local std::map<std::pair<std::string, std::string>, Converter> open;
+    return open[{to, from}].open(to, from);
 }
 
 std::optional<std::string> convert(const std::string& to, const std::string& from,
