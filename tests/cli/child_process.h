@@ -3,12 +3,16 @@
 #pragma once
 
 #include <chrono>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <sys/types.h>
 #include <vector>
 
 namespace korvane::testing {
+
+// The whole content of a file the programs wrote; empty when it is missing.
+std::string fileText(const std::filesystem::path& path);
 
 using Environment = std::map<std::string, std::string>;
 

@@ -20,13 +20,6 @@ using nlohmann::json;
 
 constexpr int SimPort = 9;
 
-std::string fileText(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class SondrelProgram : public ::testing::Test {
   protected:
     // Every run sees only this test's ports folder and registration record.

@@ -20,13 +20,6 @@ using nlohmann::json;
 
 constexpr int SimPort = 11;
 
-std::string fileText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The demonstration meter with a spectrum of exact levels: no ripple, spread,
 // tilt or offsets; video carriers at 85.0 over a noise floor of 30.0.
 sim::MeterState exactMeter() {

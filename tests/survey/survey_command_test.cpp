@@ -20,13 +20,6 @@ using nlohmann::json;
 
 constexpr int SimPort = 13;
 
-std::string fileText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 struct PlanChannel {
     const char* name;
     const char* type;
