@@ -53,6 +53,7 @@ inline constexpr const char* RegisterServerEntry = "DllRegisterServer";
 inline constexpr const char* UnregisterServerEntry = "DllUnregisterServer";
 inline constexpr const char* SetYieldHookEntry = "SondrelSetYieldHook";
 inline constexpr const char* SetTransferObserverEntry = "SondrelSetTransferObserver";
+inline constexpr const char* LastFailureEntry = "SondrelLastFailure";
 
 using GetClassObjectFn = HResult (*)(const Guid* clsid, const Guid* iid, void** object);
 using CanUnloadNowFn = HResult (*)();

@@ -83,8 +83,9 @@ std::shared_ptr<SondrelLibrary> SondrelLibrary::loadFrom(const std::string& file
     e.setYieldHook = entry<void (*)(YieldHook, void*)>(handle, SetYieldHookEntry);
     e.setTransferObserver =
         entry<void (*)(TransferObserver, void*)>(handle, SetTransferObserverEntry);
+    e.lastFailure = entry<int (*)(char*, std::size_t)>(handle, LastFailureEntry);
     if (!e.getClassObject || !e.canUnloadNow || !e.registerServer || !e.unregisterServer ||
-        !e.setYieldHook || !e.setTransferObserver) {
+        !e.setYieldHook || !e.setTransferObserver || !e.lastFailure) {
         dlclose(handle);
         throw LoadError(file + " is not the Sondrel library (entry points missing)");
     }
@@ -156,6 +157,12 @@ void SondrelLibrary::setYieldHook(YieldHook hook, void* context) {
 
 void SondrelLibrary::setTransferObserver(TransferObserver observer, void* context) {
     entries_.setTransferObserver(observer, context);
+}
+
+Failure SondrelLibrary::lastFailure() {
+    char text[1024];
+    const int kind = entries_.lastFailure(text, sizeof text);
+    return {static_cast<FailureKind>(kind), text};
 }
 
 } // namespace sondrel::client

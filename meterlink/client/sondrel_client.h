@@ -6,6 +6,7 @@
 
 #include "activation.h"
 #include "korvane_interface.h"
+#include "last_failure.h"
 #include "yield_hook.h"
 
 #include <memory>
@@ -74,6 +75,8 @@ class SondrelLibrary {
     void setYieldHook(YieldHook hook, void* context);
     // Installs the calling thread's observer of plan transfers (see yield_hook.h).
     void setTransferObserver(TransferObserver observer, void* context);
+    // Why the calling thread's last call on a connection failed (see last_failure.h).
+    Failure lastFailure();
     // Where the library was loaded from.
     const std::string& path() const { return path_; }
 
@@ -85,6 +88,7 @@ class SondrelLibrary {
         UnregisterServerFn unregisterServer = nullptr;
         void (*setYieldHook)(YieldHook, void*) = nullptr;
         void (*setTransferObserver)(TransferObserver, void*) = nullptr;
+        int (*lastFailure)(char*, std::size_t) = nullptr;
     };
     SondrelLibrary(void* handle, std::string path, EntryPoints entries);
     void* handle_ = nullptr;
