@@ -18,7 +18,8 @@ std::string commandText(std::uint8_t command) {
 }
 
 // Records why no acceptable reply came: too little (no answer), or bytes that
-// were not the reply to the command (a wrong answer).
+// were not the reply to the command, or a reply with a wrong checksum (a wrong
+// answer).
 void recordMissingReply(const ExpectedReply& expected, const ReplySearch& found,
                         std::span<const std::uint8_t> received) {
     const std::string command = commandText(expected.command);
@@ -32,6 +33,8 @@ void recordMissingReply(const ExpectedReply& expected, const ReplySearch& found,
                           describeBytes(received.subspan(found.offset, expected.length)) + ")");
         return;
     case Status::Incomplete:
+        // As many bytes as the reply has came, but not the reply: a wrong answer.
+        if (received.size() >= expected.length) break;
         recordFailure(FailureKind::NoAnswer,
                       "only " + std::to_string(received.size() - found.offset) + " of the " +
                           length + " bytes of the meter's reply to command " + command + " came");
