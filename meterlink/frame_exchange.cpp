@@ -200,8 +200,7 @@ std::int16_t FrameExchange::SendAndWaitForAnswer(std::uint8_t n,
     return sendAndAwait(n, commandBuffer, nullptr);
 }
 
-std::int16_t FrameExchange::SendAndRead(std::uint8_t n,
-                                        std::span<const std::uint8_t> commandBuffer,
+std::int16_t FrameExchange::SendAndRead(std::uint8_t n, std::span<const std::uint8_t> commandBuffer,
                                         Reply& reply) {
     return sendAndAwait(n, commandBuffer, &reply);
 }

@@ -130,9 +130,9 @@ HResult KorvaneConnection::GetLevelByFrequence(const Variant& freq, Variant* lev
     const std::int64_t askedKHz = kilohertzOf(*mhz);
     const auto reportedKHz = static_cast<std::uint32_t>(roundHalfEven(tunedMHz.asR8() * 1000));
     if (!tunedTo(reportedKHz, askedKHz)) {
-        recordFailure(FailureKind::WrongAnswer,
-                      "the meter tuned to " + std::to_string(reportedKHz) + " kHz, not to " +
-                          std::to_string(askedKHz) + " kHz");
+        recordFailure(FailureKind::WrongAnswer, "the meter tuned to " +
+                                                    std::to_string(reportedKHz) + " kHz, not to " +
+                                                    std::to_string(askedKHz) + " kHz");
         return S_Ok;
     }
     Reply reply;

@@ -156,7 +156,8 @@ class ScriptedPeerTest : public ::testing::Test {
         ::unsetenv("SONDREL_PORTS");
     }
     sondrel::KorvaneConnection& answeredBy(ScriptedPeer::Script script) {
-        peer_ = std::make_unique<ScriptedPeer>(SimulatedPort, portsFolder_.str(), std::move(script));
+        peer_ =
+            std::make_unique<ScriptedPeer>(SimulatedPort, portsFolder_.str(), std::move(script));
         connection_ = makeConnection();
         connection_->put_PortDevice(SimulatedPort);
         return *connection_;
@@ -244,7 +245,8 @@ TEST_F(ScriptedPeerTest, AnUnconfirmedTuningGivesNoLevel) {
     // The meter reports itself tuned 20 kHz beside the frequency asked for.
     auto& link = answeredBy([](const Bytes& frame) {
         if (frame[4] == CmdTune) {
-            const std::uint32_t khz = (std::uint32_t{frame[5]} << 16 | frame[6] << 8 | frame[7]) + 20;
+            const std::uint32_t khz =
+                (std::uint32_t{frame[5]} << 16 | frame[6] << 8 | frame[7]) + 20;
             const std::uint8_t data[] = {static_cast<std::uint8_t>(khz >> 16),
                                          static_cast<std::uint8_t>(khz >> 8),
                                          static_cast<std::uint8_t>(khz)};

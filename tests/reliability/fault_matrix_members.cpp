@@ -80,7 +80,8 @@ sim::DigitalPlan storedDigitalPlan() {
 std::vector<UserNameEntry> storedUserNames() {
     std::vector<UserNameEntry> names;
     for (int i = 1; i <= NamedChannels; ++i)
-        names.push_back(userNameEntryOf(analogPlanOf(NamedChannels).at(i), CodePage("WINDOWS-1252")));
+        names.push_back(
+            userNameEntryOf(analogPlanOf(NamedChannels).at(i), CodePage("WINDOWS-1252")));
     return names;
 }
 
@@ -184,22 +185,21 @@ std::vector<MatrixMember> matrixMembers() {
     const auto fixed = [](std::size_t n) { return [n](int) { return n; }; };
     std::vector<MatrixMember> members;
 
-    members.push_back(
-        {"ReadChannel", 0x66, 4, Routine::Exchange,
-         [](int packet) -> std::size_t { return packet == 1   ? 74
-                                                : packet == 4 ? 17
-                                                              : 72; },
-         storeAnalogPlan,
-         [](KorvaneConnection& link, sim::MeterSimulator&) {
-             SafeArray<Channellist> plan;
-             ChannelHead head;
-             Variant result;
-             link.ReadChannel(UserPlanA, &plan, &head, &result);
-             const std::int16_t r = resultOf(result);
-             return MemberRun{r, r != 1 || (readAsStored(plan) && head.Span == 20 &&
-                                            head.Fav1 == 1 && head.Fav6 == 6)};
-         },
-         failsOnSpoilt, noChange});
+    members.push_back({"ReadChannel", 0x66, 4, Routine::Exchange,
+                       [](int packet) -> std::size_t {
+                           return packet == 1 ? 74 : packet == 4 ? 17 : 72;
+                       },
+                       storeAnalogPlan,
+                       [](KorvaneConnection& link, sim::MeterSimulator&) {
+                           SafeArray<Channellist> plan;
+                           ChannelHead head;
+                           Variant result;
+                           link.ReadChannel(UserPlanA, &plan, &head, &result);
+                           const std::int16_t r = resultOf(result);
+                           return MemberRun{r, r != 1 || (readAsStored(plan) && head.Span == 20 &&
+                                                          head.Fav1 == 1 && head.Fav6 == 6)};
+                       },
+                       failsOnSpoilt, noChange});
 
     members.push_back(
         {"ReadChannelDigi", 0x66, 3, Routine::Exchange,
@@ -246,44 +246,45 @@ std::vector<MatrixMember> matrixMembers() {
              return leavesReplyShort(kind) && kind != FaultKind::Close ? 'a' : 0;
          }});
 
-    members.push_back({"CarryChannelDigi", 0x67, 3, Routine::Exchange, fixed(6),
-                       [](MeterState& s) { s.plans.slots[0] = sim::PlanSlot{}; },
-                       [](KorvaneConnection& link, sim::MeterSimulator& meter) {
-                           Variant plan = Variant::channelsDigi(digitalPlanOf(DigitalChannels));
-                           Variant result;
-                           link.CarryChannelDigi(&plan, UserPlanA, &result);
-                           const std::int16_t r = resultOf(result);
-                           const sim::PlanSlot slot = slotA(meter);
-                           const auto* stored = std::get_if<sim::DigitalPlan>(&slot.plan);
-                           return MemberRun{r, r != 1 || (stored && *stored == storedDigitalPlan())};
-                       },
-                       failsOnSpoilt, noChange});
+    members.push_back(
+        {"CarryChannelDigi", 0x67, 3, Routine::Exchange, fixed(6),
+         [](MeterState& s) { s.plans.slots[0] = sim::PlanSlot{}; },
+         [](KorvaneConnection& link, sim::MeterSimulator& meter) {
+             Variant plan = Variant::channelsDigi(digitalPlanOf(DigitalChannels));
+             Variant result;
+             link.CarryChannelDigi(&plan, UserPlanA, &result);
+             const std::int16_t r = resultOf(result);
+             const sim::PlanSlot slot = slotA(meter);
+             const auto* stored = std::get_if<sim::DigitalPlan>(&slot.plan);
+             return MemberRun{r, r != 1 || (stored && *stored == storedDigitalPlan())};
+         },
+         failsOnSpoilt, noChange});
 
-    members.push_back({"UserNameTransmmission", 0x71, 3, Routine::Exchange, fixed(6),
-                       [](MeterState& s) { s.plans.slots[0].userNames.clear(); },
-                       [](KorvaneConnection& link, sim::MeterSimulator& meter) {
-                           SafeArray<Channellist> plan = analogPlanOf(NamedChannels);
-                           Variant result;
-                           link.UserNameTransmmission(UserPlanA, &plan, &result);
-                           const std::int16_t r = resultOf(result);
-                           return MemberRun{r,
-                                            r != 1 || slotA(meter).userNames == storedUserNames()};
-                       },
-                       failsOnSpoilt, noChange});
+    members.push_back(
+        {"UserNameTransmmission", 0x71, 3, Routine::Exchange, fixed(6),
+         [](MeterState& s) { s.plans.slots[0].userNames.clear(); },
+         [](KorvaneConnection& link, sim::MeterSimulator& meter) {
+             SafeArray<Channellist> plan = analogPlanOf(NamedChannels);
+             Variant result;
+             link.UserNameTransmmission(UserPlanA, &plan, &result);
+             const std::int16_t r = resultOf(result);
+             return MemberRun{r, r != 1 || slotA(meter).userNames == storedUserNames()};
+         },
+         failsOnSpoilt, noChange});
 
-    members.push_back({"ReadFileCount", 0x6A, 3, Routine::Exchange, fixed(72), storeFiles,
-                       [](KorvaneConnection& link, sim::MeterSimulator&) {
-                           std::uint8_t count = 200;
-                           std::int16_t result = 0;
-                           link.ReadFileCount(&count, &result);
-                           return MemberRun{result, result == 1 ? count == StoredFiles
-                                                                : count == 200};
-                       },
-                       // Directory pages after the first are not checked.
-                       [](FaultKind kind, int packet) -> std::int16_t {
-                           return packet == 1 && spoils(kind) ? 0 : 1;
-                       },
-                       noChange});
+    members.push_back(
+        {"ReadFileCount", 0x6A, 3, Routine::Exchange, fixed(72), storeFiles,
+         [](KorvaneConnection& link, sim::MeterSimulator&) {
+             std::uint8_t count = 200;
+             std::int16_t result = 0;
+             link.ReadFileCount(&count, &result);
+             return MemberRun{result, result == 1 ? count == StoredFiles : count == 200};
+         },
+         // Directory pages after the first are not checked.
+         [](FaultKind kind, int packet) -> std::int16_t {
+             return packet == 1 && spoils(kind) ? 0 : 1;
+         },
+         noChange});
 
     members.push_back({"ReadFileContent", 0x6B, 3, Routine::Exchange, fixed(72), storeFiles,
                        [](KorvaneConnection& link, sim::MeterSimulator&) {
@@ -300,20 +301,20 @@ std::vector<MatrixMember> matrixMembers() {
     const auto laterBlockChange = [](FaultKind kind, int packet) -> char {
         return packet > 1 && spoils(kind) ? 'b' : 0;
     };
-    members.push_back({"ReadSLMScreen", 0x72, 3, Routine::Exchange,
-                       fixed(SmallScreenForm.replyLength),
-                       [](MeterState& s) {
-                           showScreen(s, sim::ScreenMemory::Form::Small, SmallScreenForm.blockSize);
-                       },
-                       [](KorvaneConnection& link, sim::MeterSimulator&) { return screenRun(link, false); },
-                       failsOnSpoilt, laterBlockChange});
-    members.push_back({"ReadSLMScreenBig", 0x72, 3, Routine::Exchange,
-                       fixed(BigScreenForm.replyLength),
-                       [](MeterState& s) {
-                           showScreen(s, sim::ScreenMemory::Form::Big, BigScreenForm.blockSize);
-                       },
-                       [](KorvaneConnection& link, sim::MeterSimulator&) { return screenRun(link, true); }, failsOnSpoilt,
-                       laterBlockChange});
+    members.push_back(
+        {"ReadSLMScreen", 0x72, 3, Routine::Exchange, fixed(SmallScreenForm.replyLength),
+         [](MeterState& s) {
+             showScreen(s, sim::ScreenMemory::Form::Small, SmallScreenForm.blockSize);
+         },
+         [](KorvaneConnection& link, sim::MeterSimulator&) { return screenRun(link, false); },
+         failsOnSpoilt, laterBlockChange});
+    members.push_back(
+        {"ReadSLMScreenBig", 0x72, 3, Routine::Exchange, fixed(BigScreenForm.replyLength),
+         [](MeterState& s) {
+             showScreen(s, sim::ScreenMemory::Form::Big, BigScreenForm.blockSize);
+         },
+         [](KorvaneConnection& link, sim::MeterSimulator&) { return screenRun(link, true); },
+         failsOnSpoilt, laterBlockChange});
     return members;
 }
 

@@ -29,10 +29,10 @@ struct Column {
     bool lateOther = false;
 };
 const std::vector<Column> Columns = {
-    {FaultKind::NoReply, "noreply"}, {FaultKind::Truncate, "truncate"},
-    {FaultKind::BadChecksum, "badsum"}, {FaultKind::PlainSum, "plainsum"},
-    {FaultKind::Extra, "extra"}, {FaultKind::Garbage, "garbage"},
-    {FaultKind::Delay, "delay"}, {FaultKind::Close, "close"},
+    {FaultKind::NoReply, "noreply"},      {FaultKind::Truncate, "truncate"},
+    {FaultKind::BadChecksum, "badsum"},   {FaultKind::PlainSum, "plainsum"},
+    {FaultKind::Extra, "extra"},          {FaultKind::Garbage, "garbage"},
+    {FaultKind::Delay, "delay"},          {FaultKind::Close, "close"},
     {FaultKind::Delay, "lateother", true}};
 const std::vector<std::pair<PacketPosition, std::string>> Positions = {
     {PacketPosition::First, "first"},
@@ -109,8 +109,8 @@ double longestTime(const Cell& cell) {
     const MatrixMember& m = *cell.member;
     const int exchanges = cell.expected == 0 && !cell.restsOn ? cell.packet : m.packets;
     const Seconds pause = std::chrono::duration_cast<Seconds>(Waits.pauseBeforeSend);
-    const Seconds each = m.routine == Routine::Exchange ? pause + LongestReplyWait
-                                                        : LongestReplyWait;
+    const Seconds each =
+        m.routine == Routine::Exchange ? pause + LongestReplyWait : LongestReplyWait;
     // The late volume read before the member is timed with it.
     const Seconds before = cell.lateOther ? pause + LongestReplyWait : Seconds{0};
     return (before + each * exchanges).count();
@@ -214,8 +214,8 @@ TEST(FaultMatrix, EveryMultiPacketMemberAgainstEveryFaultAtFirstMiddleAndLastPac
                 // A late reply to another command comes once, before the first packet.
                 if (column.lateOther && position != PacketPosition::First) continue;
                 const int packet = packetAt(member, position);
-                Cell cell{&member, column.kind, k, column.lateOther, column.name, positionName,
-                          packet};
+                Cell cell{&member,     column.kind,  k,     column.lateOther,
+                          column.name, positionName, packet};
                 cell.rule = ruleFor(member, column, packet);
                 cell.expected = column.lateOther ? 1 : member.expected(column.kind, packet);
                 cell.restsOn = column.lateOther ? 0 : member.restsOn(column.kind, packet);
