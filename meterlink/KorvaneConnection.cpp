@@ -39,7 +39,7 @@ KorvaneConnection::~KorvaneConnection() {
 }
 
 KorvaneConnection::MemberCall::MemberCall(KorvaneConnection& connection)
-    : lock_(connection.calls_) {
+    : lock_(connection.control_->callLock()) {
     clearLastFailure();
 }
 

@@ -4,7 +4,8 @@
 // the object's state, its serial control and the connection members.
 //
 // An object may be used from several threads: its members are serialised, a
-// call from another thread waits until the running one has returned. A call
+// call from another thread waits until the running one has returned (and so
+// do calls of other objects that share its serial control). A call
 // made from inside a running one on the same thread (a client's event handler
 // run while a transfer yields) is not held back; clients must not start one.
 // The failure record (last_failure.h) belongs to the calling thread's last call.
@@ -120,8 +121,9 @@ class KorvaneConnection final : public _KorvaneConnection {
   private:
     ~KorvaneConnection();
 
-    // Taken at the entry of every member: holds the object's lock for the
-    // call and starts the calling thread's failure record afresh.
+    // Taken at the entry of every member: holds the lock of the object's
+    // serial control for the call (objects sharing a control take turns too)
+    // and starts the calling thread's failure record afresh.
     class MemberCall {
       public:
         explicit MemberCall(KorvaneConnection& connection);
@@ -133,7 +135,6 @@ class KorvaneConnection final : public _KorvaneConnection {
     // The frame routines over the shared serial control.
     FrameExchange& wire() { return exchange_; }
 
-    std::recursive_mutex calls_;
     std::atomic<std::uint32_t> references_{1};
     std::int16_t portNumber_ = 0;
     std::shared_ptr<SerialLink> control_;

@@ -102,33 +102,38 @@ TEST_F(ReplyRecognitionTest, ALevelCountsOnlyWhereTheMeterConfirmedTheTuning) {
     EXPECT_NE(level.asR8(), -1);
 }
 
-TEST_F(ReplyRecognitionTest, TwoThreadsOnOneObjectEachGetTheirOwnAnswers) {
+TEST_F(ReplyRecognitionTest, TwoThreadsOnOneObjectOrOneLineEachGetTheirOwnAnswers) {
     meter().withState([](korvane::sim::MeterState& s) {
         s.settings.volume = 9;
         s.settings.temperatureUnit = 1;
     });
-    constexpr int Rounds = 6;
-    int volumeRight = 0, unitRight = 0;
-    std::thread volumes([&] {
-        for (int i = 0; i < Rounds; ++i) {
-            std::uint8_t volume = 0;
-            std::int16_t result = 0;
-            link().ReadSLMVolume(&volume, &result);
-            volumeRight += result == 1 && volume == 9;
-        }
-    });
-    std::thread units([&] {
-        for (int i = 0; i < Rounds; ++i) {
-            std::string unit;
-            std::int16_t result = 0;
-            link().ReadTemperatureUnit(&unit, &result);
-            unitRight += result == 1 && unit == "F";
-        }
-    });
-    volumes.join();
-    units.join();
-    EXPECT_EQ(volumeRight, Rounds);
-    EXPECT_EQ(unitRight, Rounds);
+    // One object from two threads; then two objects that share this thread's
+    // serial control, each from a thread of its own.
+    ConnectionHandle second = makeConnection();
+    for (sondrel::KorvaneConnection* other : {&link(), second.get()}) {
+        constexpr int Rounds = 5;
+        int volumeRight = 0, unitRight = 0;
+        std::thread volumes([&] {
+            for (int i = 0; i < Rounds; ++i) {
+                std::uint8_t volume = 0;
+                std::int16_t result = 0;
+                link().ReadSLMVolume(&volume, &result);
+                volumeRight += result == 1 && volume == 9;
+            }
+        });
+        std::thread units([&] {
+            for (int i = 0; i < Rounds; ++i) {
+                std::string unit;
+                std::int16_t result = 0;
+                other->ReadTemperatureUnit(&unit, &result);
+                unitRight += result == 1 && unit == "F";
+            }
+        });
+        volumes.join();
+        units.join();
+        EXPECT_EQ(volumeRight, Rounds);
+        EXPECT_EQ(unitRight, Rounds);
+    }
 }
 
 TEST_F(ReplyRecognitionTest, AStoppedTransferIsRecordedAsCancelled) {
