@@ -1,6 +1,7 @@
 #include "KorvaneConnection.h"
 #include "common/command_codes.h"
 
+#include "last_failure.h"
 #include "sondrel_ids.h"
 
 namespace sondrel {
@@ -37,6 +38,11 @@ KorvaneConnection::~KorvaneConnection() {
     --liveObjectCount;
 }
 
+KorvaneConnection::MemberCall::MemberCall(KorvaneConnection& connection)
+    : lock_(connection.control_->callLock()) {
+    clearLastFailure();
+}
+
 long KorvaneConnection::liveObjects() {
     return liveObjectCount.load();
 }
@@ -63,6 +69,7 @@ std::uint32_t KorvaneConnection::Release() {
 }
 
 HResult KorvaneConnection::OpenDeviceConnection(Variant* result) {
+    const MemberCall call(*this);
     if (!result) return E_Pointer;
     const Bytes buffer = commandBuffer(CmdOpenConnection);
     *result = Variant::i2(wire().SendAndWait(PlainReplyLength, buffer));
@@ -70,6 +77,7 @@ HResult KorvaneConnection::OpenDeviceConnection(Variant* result) {
 }
 
 HResult KorvaneConnection::CloseDeviceConnection(Variant* result) {
+    const MemberCall call(*this);
     if (!result) return E_Pointer;
     Reply reply;
     const Bytes buffer = commandBuffer(CmdCloseConnection);
@@ -78,6 +86,7 @@ HResult KorvaneConnection::CloseDeviceConnection(Variant* result) {
 }
 
 HResult KorvaneConnection::Reset(Variant* result) {
+    const MemberCall call(*this);
     if (!result) return E_Pointer;
     const Bytes buffer = commandBuffer(CmdReset);
     *result = Variant::i2(wire().SendAndWait(PlainReplyLength, buffer));
@@ -85,12 +94,14 @@ HResult KorvaneConnection::Reset(Variant* result) {
 }
 
 HResult KorvaneConnection::get_PortDevice(std::int16_t* result) {
+    const MemberCall call(*this);
     if (!result) return E_Pointer;
     *result = (portNumber_ >= 0 && portNumber_ <= 16) ? portNumber_ : 1;
     return S_Ok;
 }
 
 HResult KorvaneConnection::put_PortDevice(std::int16_t value) {
+    const MemberCall call(*this);
     portNumber_ = (value >= 1 && value <= 16) ? value : 1;
     // A port that is absent or in use is no error here: it stays closed and the
     // next exchange tries to open it again.
@@ -104,12 +115,14 @@ HResult KorvaneConnection::put_PortDevice(std::int16_t value) {
 }
 
 HResult KorvaneConnection::get_PortState(VariantBool* result) {
+    const MemberCall call(*this);
     if (!result) return E_Pointer;
     *result = portState_;
     return S_Ok;
 }
 
 HResult KorvaneConnection::put_PortState(VariantBool value) {
+    const MemberCall call(*this);
     portState_ = value;
     return S_Ok;
 }

@@ -2,6 +2,13 @@
 // file of the area they belong to (plan_protocol, measurements, stored_files,
 // settings, screen_capture, dispatch); this file and KorvaneConnection.cpp hold
 // the object's state, its serial control and the connection members.
+//
+// An object may be used from several threads: its members are serialised, a
+// call from another thread waits until the running one has returned (and so
+// do calls of other objects that share its serial control). A call
+// made from inside a running one on the same thread (a client's event handler
+// run while a transfer yields) is not held back; clients must not start one.
+// The failure record (last_failure.h) belongs to the calling thread's last call.
 #pragma once
 
 #include "frame_exchange.h"
@@ -10,6 +17,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 
 namespace sondrel {
 
@@ -112,6 +120,17 @@ class KorvaneConnection final : public _KorvaneConnection {
 
   private:
     ~KorvaneConnection();
+
+    // Taken at the entry of every member: holds the lock of the object's
+    // serial control for the call (objects sharing a control take turns too)
+    // and starts the calling thread's failure record afresh.
+    class MemberCall {
+      public:
+        explicit MemberCall(KorvaneConnection& connection);
+
+      private:
+        std::lock_guard<std::recursive_mutex> lock_;
+    };
 
     // The frame routines over the shared serial control.
     FrameExchange& wire() { return exchange_; }

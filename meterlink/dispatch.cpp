@@ -199,11 +199,13 @@ HResult invokeMember(_KorvaneConnection& target, DispId dispId, InvokeKind kind,
 }
 
 HResult KorvaneConnection::GetIDsOfNames(const std::string& name, DispId* dispId) {
+    const MemberCall call(*this);
     return memberIdOfName(name, dispId);
 }
 
 HResult KorvaneConnection::Invoke(DispId dispId, InvokeKind kind, std::vector<Variant>& args,
                                   Variant* result, ExcepInfo* excep) {
+    const MemberCall call(*this);
     return invokeMember(*this, dispId, kind, args, result, excep);
 }
 

@@ -1,10 +1,18 @@
-// The four routines through which every member reaches the wire: SendFrame
-// builds and writes one frame; Exchange sends and checks a reply of known
+// The routines through which every member reaches the wire: SendFrame builds
+// and writes one frame; Exchange sends and waits for a checked reply of known
 // length; ExchangeWithRetry repeats on a bad checksum; SendAndWait gives the
-// meter time to answer without reading the answer.
+// meter time to answer without reading the answer; SendAndWaitForAnswer and
+// SendAndRead wait the same way for the answer and look at its frame.
+//
+// Every routine that reads finds the reply to its own command among what came
+// (findReply): stray bytes, an adapter's echo of the frame sent and a late
+// reply to an earlier command are skipped, and the wait goes on until the
+// reply came whole or the wait's limit passed. A failure is recorded for the
+// caller (last_failure.h): no answer, or bytes that were not the reply.
 #pragma once
 
 #include "frame.h"
+#include "reply_search.h"
 #include "serial_link.h"
 
 #include <chrono>
@@ -34,14 +42,16 @@ class FrameExchange {
     // Throws SerialError (port) or std::invalid_argument (buffer).
     void SendFrame(std::span<const std::uint8_t> commandBuffer);
 
-    // 1 when at least n bytes arrived and byte n-1 is the checksum of bytes 0..n-2;
-    // else 0. reply receives the bytes whenever at least n arrived.
+    // 1 when the reply of n bytes to the command came and its last byte is
+    // the checksum of the bytes before it; else 0. reply receives the reply,
+    // from its first byte on, whenever one came whole (with a bad checksum too).
     std::int16_t Exchange(std::uint8_t n, std::span<const std::uint8_t> commandBuffer,
                           Reply& reply);
 
     // 1 with the reply and timedOut = 0 on a good reply (the plain sum is accepted
-    // as well as the checksum); 0 after the eleventh bad reply; nullopt (empty)
-    // with timedOut = 1 when the port fails or no full reply arrives.
+    // as well as the checksum, but for the last attempt); 0 after the eleventh
+    // bad reply; nullopt (empty) with timedOut = 1 when the port fails or no
+    // whole reply comes. The input is cleared before every frame sent.
     std::optional<std::int16_t> ExchangeWithRetry(std::uint8_t n,
                                                   std::span<const std::uint8_t> commandBuffer,
                                                   Reply& reply, std::int16_t& timedOut);
@@ -50,16 +60,30 @@ class FrameExchange {
     std::int16_t SendAndWait(std::uint8_t n, std::span<const std::uint8_t> commandBuffer);
 
     // SendAndWait for a packet of a transfer: 1 only when the frame was written
-    // and at least n bytes came back within the wait. The answer is neither
-    // read nor checked, but a meter that said nothing has not taken the packet.
+    // and the meter's answer of n bytes to the command came within the wait.
+    // Its checksum is not tested, but a meter that said nothing (or a cable
+    // that only echoes) has not taken the packet.
     std::int16_t SendAndWaitForAnswer(std::uint8_t n, std::span<const std::uint8_t> commandBuffer);
+
+    // SendAndWait for a reply the member decodes without a checksum test: 1
+    // when the reply of n bytes to the command came within the wait, handed
+    // back in reply. With the checksum-only check, reply receives whatever
+    // came, whole or not.
+    std::int16_t SendAndRead(std::uint8_t n, std::span<const std::uint8_t> commandBuffer,
+                             Reply& reply);
 
     SerialLink& link() { return link_; }
 
   private:
     void ensureOpen();
-    // Whether n bytes arrived after the frame went out; nullopt when it could not be written.
-    std::optional<bool> sendAndWait(std::uint8_t n, std::span<const std::uint8_t> commandBuffer);
+    // Clears the input and sends the frame (no pause).
+    void clearAndSend(std::span<const std::uint8_t> commandBuffer);
+    // Collects what comes until the expected reply came whole or the deadline passed.
+    ReplySearch awaitReply(const ExpectedReply& expected, SerialLink::Clock::time_point deadline,
+                           ReplyCheck mode, Bytes& received);
+    // A routine that waits for an answer of n bytes to the command and hands it back.
+    std::int16_t sendAndAwait(std::uint8_t n, std::span<const std::uint8_t> commandBuffer,
+                              Reply* reply);
 
     SerialLink& link_;
     ExchangeTiming timing_;

@@ -4,6 +4,7 @@
 #include "KorvaneConnection.h"
 #include "common/command_codes.h"
 #include "common/plan_codec_packets.h"
+#include "last_failure.h"
 #include "measurements_estimates.h"
 
 #include "common/member_errors.h"
@@ -13,6 +14,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <stdexcept>
 
@@ -27,6 +29,9 @@ constexpr std::uint8_t PowerDigiReplyLength = 10;
 
 // Carrier levels below this (in tenths) are too weak for a C/N estimate.
 constexpr int WeakestCarrierTenths = 800;
+
+// The meter tunes in steps of 10 kHz at the finest.
+constexpr std::int64_t FinestTuningStepKHz = 10;
 
 // Highest frequency, in MHz, the offset sweep accepts.
 constexpr double HighestSweepMHz = 870.0;
@@ -69,17 +74,17 @@ std::optional<double> readingAt(KorvaneConnection& meter, const Variant& mhz) {
     return level.asR8();
 }
 
-// Sends a digital channel read and decodes power and powerpj from what the
-// meter buffered (without a checksum test). The reply, or nullopt when the
-// channel is no byte or the reply is too short; power may be written even then.
+// Sends a digital channel read and decodes power and powerpj from the meter's
+// reply (without a checksum test). The reply, or nullopt when the channel is
+// no byte or the reply is missing or too short; power may be written even then.
 std::optional<Reply> readDigitalPower(FrameExchange& wire, std::uint8_t command,
                                       std::int16_t channel, std::uint8_t replyLength, float& power,
                                       float& powerpj) {
     if (channel < 0 || channel > 255) return std::nullopt;
     const std::uint8_t params[] = {static_cast<std::uint8_t>(channel)};
-    wire.SendAndWait(replyLength, commandBuffer(command, params));
+    Reply reply;
+    wire.SendAndRead(replyLength, commandBuffer(command, params), reply);
     try {
-        Reply reply(wire.link().input());
         power = static_cast<float>(reply.u16be(5) / 10.0);
         powerpj = static_cast<float>(static_cast<std::int16_t>(reply.u16be(7)) / 10.0);
         return reply;
@@ -88,9 +93,16 @@ std::optional<Reply> readDigitalPower(FrameExchange& wire, std::uint8_t command,
     }
 }
 
+// Whether the meter reports itself tuned to the frequency asked for: within
+// one step of its finest tuning step.
+bool tunedTo(std::uint32_t reportedKHz, std::int64_t askedKHz) {
+    return std::llabs(static_cast<std::int64_t>(reportedKHz) - askedKHz) < FinestTuningStepKHz;
+}
+
 } // namespace
 
 HResult KorvaneConnection::SetupFreq(float freq, Variant* freqrev, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!result) return E_Pointer;
     const std::int64_t khz = kilohertzOf(freq);
     const std::uint8_t params[] = {byteOrZero(khz / 65536), byteOrZero(khz % 65536 / 256),
@@ -104,12 +116,25 @@ HResult KorvaneConnection::SetupFreq(float freq, Variant* freqrev, std::int16_t*
 
 HResult KorvaneConnection::GetLevelByFrequence(const Variant& freq, Variant* levelvalue,
                                                Variant* result) {
+    const MemberCall call(*this);
     if (!levelvalue || !result) return E_Pointer;
     *result = Variant::i2(0);
     const auto mhz = singleOf(freq);
     if (!mhz) return S_Ok;
+    // A level counts only where the meter confirmed the tuning: without that
+    // it would be the level wherever the meter happened to be.
+    Variant tunedMHz;
     std::int16_t tuned = 0;
-    SetupFreq(*mhz, nullptr, &tuned); // a failed tuning shows in the reading that follows
+    SetupFreq(*mhz, &tunedMHz, &tuned);
+    if (tuned == 0) return S_Ok;
+    const std::int64_t askedKHz = kilohertzOf(*mhz);
+    const auto reportedKHz = static_cast<std::uint32_t>(roundHalfEven(tunedMHz.asR8() * 1000));
+    if (!tunedTo(reportedKHz, askedKHz)) {
+        recordFailure(FailureKind::WrongAnswer, "the meter tuned to " +
+                                                    std::to_string(reportedKHz) + " kHz, not to " +
+                                                    std::to_string(askedKHz) + " kHz");
+        return S_Ok;
+    }
     Reply reply;
     const std::int16_t read = wire().Exchange(LevelReplyLength, commandBuffer(CmdReadLevel), reply);
     if (reply.empty()) return S_Ok;
@@ -119,6 +144,7 @@ HResult KorvaneConnection::GetLevelByFrequence(const Variant& freq, Variant* lev
 }
 
 HResult KorvaneConnection::askwendb(std::int16_t* WenDB, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!WenDB || !result) return E_Pointer;
     Reply reply;
     *result = wire().Exchange(LevelReplyLength, commandBuffer(CmdReadLevel), reply);
@@ -128,6 +154,7 @@ HResult KorvaneConnection::askwendb(std::int16_t* WenDB, std::int16_t* result) {
 }
 
 HResult KorvaneConnection::GetCN(const Variant& freq, Variant* cnvalue, Variant* result) {
+    const MemberCall call(*this);
     if (!cnvalue || !result) return E_Pointer;
     // Errors are not trapped here: they fail the call.
     const auto carrierMHz = numberOfVariant(freq);
@@ -161,6 +188,7 @@ HResult KorvaneConnection::GetCN(const Variant& freq, Variant* cnvalue, Variant*
 
 HResult KorvaneConnection::GetFreqOffset(const Variant& freq, Variant* FreqOffsetValue,
                                          Variant* result) {
+    const MemberCall call(*this);
     if (!FreqOffsetValue || !result) return E_Pointer;
     *result = Variant::i2(0);
     const auto mhz = numberOfVariant(freq);
@@ -183,6 +211,7 @@ HResult KorvaneConnection::GetFreqOffset(const Variant& freq, Variant* FreqOffse
 HResult KorvaneConnection::ReadDigi(std::int16_t nowchan, float* power, float* powerpj, float* mer,
                                     float* ber, std::int16_t* zhishu, std::int16_t* dishu,
                                     Variant* result) {
+    const MemberCall call(*this);
     if (!power || !powerpj || !mer || !ber || !result) return E_Pointer;
     *result = Variant::i2(0);
     const auto reply =
@@ -216,6 +245,7 @@ HResult KorvaneConnection::ReadDigi(std::int16_t nowchan, float* power, float* p
 
 HResult KorvaneConnection::ReadPowerDigi(std::int16_t nowchan, float* power, float* powerpj,
                                          Variant* result) {
+    const MemberCall call(*this);
     if (!power || !powerpj || !result) return E_Pointer;
     const auto reply =
         readDigitalPower(wire(), CmdReadPowerDigi, nowchan, PowerDigiReplyLength, *power, *powerpj);
@@ -224,6 +254,7 @@ HResult KorvaneConnection::ReadPowerDigi(std::int16_t nowchan, float* power, flo
 }
 
 HResult KorvaneConnection::ReadNowChannel(std::string* NowChannel, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!NowChannel || !result) return E_Pointer;
     Reply reply;
     *result = wire().Exchange(PlanReplyLength, commandBuffer(CmdReadPlanNumber), reply);
@@ -233,6 +264,7 @@ HResult KorvaneConnection::ReadNowChannel(std::string* NowChannel, std::int16_t*
 }
 
 HResult KorvaneConnection::SetupNowChannel(std::string* NowChannel, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!NowChannel || !result) return E_Pointer;
     const std::uint8_t params[] = {PlanLetters.codeOf(*NowChannel).value_or(0)};
     Reply reply;
@@ -244,6 +276,7 @@ HResult KorvaneConnection::SetupNowChannel(std::string* NowChannel, std::int16_t
 
 HResult KorvaneConnection::GetlevelByChannel(const Variant&, Variant*, Variant*, Variant*, Variant*,
                                              Variant*, Variant*, Variant* result) {
+    const MemberCall call(*this);
     // Reserved by the interface; the meter has no command for it.
     if (!result) return E_Pointer;
     *result = Variant();

@@ -38,14 +38,14 @@ std::int16_t readAnalogPlan(FrameExchange& wire, UserPlanNumber slot, SafeArray<
     if (channels == 0) return 0;
     plan.redim(1, channels);
     bool more = fillBlock(plan, 1, DecodeAnalogBlock(reply, reply.byte(PacketNumberPos), codePage));
-    if (!transferGoesOn(1, packets)) return 0;
+    if (!transferContinues(1, packets)) return 0;
 
     const Bytes nextPacket = commandBuffer(CmdReadPlan);
     for (int k = 2; more && k <= packets - 1; ++k) {
         yieldToCaller();
         if (!wire.Exchange(AnalogNextPacketLength, nextPacket, reply)) return 0;
         more = fillBlock(plan, k, DecodeAnalogBlock(reply, k, codePage));
-        if (!transferGoesOn(k, packets)) return 0;
+        if (!transferContinues(k, packets)) return 0;
     }
     yieldToCaller();
     if (!wire.Exchange(HeadPacketLength, nextPacket, reply)) return 0;
@@ -68,14 +68,14 @@ std::int16_t readDigitalPlan(FrameExchange& wire, UserPlanNumber slot, Variant& 
     plan.redim(1, channels);
     bool more =
         fillBlock(plan, 1, DecodeDigitalBlock(reply, reply.byte(PacketNumberPos), codePage));
-    if (more && !transferGoesOn(1, packets)) return 0;
+    if (more && !transferContinues(1, packets)) return 0;
 
     const Bytes nextPacket = commandBuffer(CmdReadPlan);
     for (int k = 2; more && k <= packets; ++k) {
         yieldToCaller();
         if (!wire.Exchange(DigitalNextPacketLength, nextPacket, reply)) return 0;
         more = fillBlock(plan, k, DecodeDigitalBlock(reply, k, codePage));
-        if (more && !transferGoesOn(k, packets)) return 0;
+        if (more && !transferContinues(k, packets)) return 0;
     }
     out = Variant::channelsDigi(std::move(plan));
     return 1;
@@ -85,6 +85,7 @@ std::int16_t readDigitalPlan(FrameExchange& wire, UserPlanNumber slot, Variant& 
 
 HResult KorvaneConnection::ReadChannel(UserPlanNumber Plannum, SafeArray<Channellist>* ChannelPlan,
                                        ChannelHead* Head, Variant* result) {
+    const MemberCall call(*this);
     if (!ChannelPlan || !Head || !result) return E_Pointer;
     *result =
         Variant::i2(trapped([&] { return readAnalogPlan(wire(), Plannum, *ChannelPlan, *Head); }));
@@ -93,12 +94,14 @@ HResult KorvaneConnection::ReadChannel(UserPlanNumber Plannum, SafeArray<Channel
 
 HResult KorvaneConnection::ReadChannelDigi(UserPlanNumber Plannum, Variant* ChannelPlan,
                                            Variant* result) {
+    const MemberCall call(*this);
     if (!ChannelPlan || !result) return E_Pointer;
     *result = Variant::i2(trapped([&] { return readDigitalPlan(wire(), Plannum, *ChannelPlan); }));
     return S_Ok;
 }
 
 HResult KorvaneConnection::CarryPlanNum(UserPlanNumber Plannum, Variant* result) {
+    const MemberCall call(*this);
     if (!result) return E_Pointer;
     *result = Variant::i2(trapped([&] {
         Reply reply;
@@ -111,6 +114,7 @@ HResult KorvaneConnection::CarryPlanNum(UserPlanNumber Plannum, Variant* result)
 }
 
 HResult KorvaneConnection::ReadPlanNum(UserPlanNumber* NowChannel, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!NowChannel || !result) return E_Pointer;
     *result = trapped([&] {
         Reply reply;

@@ -3,11 +3,13 @@
 #pragma once
 
 #include "common/plan_codec_numbers.h"
+#include "last_failure.h"
 #include "sondrel_types.h"
 #include "yield_hook.h"
 
 #include <cstdint>
 #include <exception>
+#include <string>
 #include <utility>
 
 namespace sondrel {
@@ -17,9 +19,20 @@ namespace sondrel {
 template <typename Body> std::int16_t trapped(Body&& body) noexcept {
     try {
         return body();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        recordFailure(FailureKind::Other, e.what());
         return 0;
     }
+}
+
+// Tells the transfer observer that packet packetsDone went through; false,
+// with the failure recorded as the caller's, when it asks to stop there.
+inline bool transferContinues(int packetsDone, int packetsTotal) {
+    if (transferGoesOn(packetsDone, packetsTotal)) return true;
+    recordFailure(FailureKind::Cancelled, "the transfer was stopped after packet " +
+                                              std::to_string(packetsDone) + " of " +
+                                              std::to_string(packetsTotal));
+    return false;
 }
 
 // The slot as the byte the packets carry; a slot number no byte can hold fails.
@@ -38,7 +51,7 @@ std::int16_t sendPackets(std::size_t count, std::size_t total, Send&& send) {
     for (std::size_t k = 1; k <= count; ++k) {
         if (k > 1) yieldToCaller();
         if (send(static_cast<std::uint8_t>(k)) == 0) return 0;
-        if (!transferGoesOn(static_cast<int>(k), static_cast<int>(total))) return 0;
+        if (!transferContinues(static_cast<int>(k), static_cast<int>(total))) return 0;
     }
     return 1;
 }

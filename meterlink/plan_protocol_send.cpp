@@ -73,6 +73,7 @@ std::int16_t carryUserNames(FrameExchange& wire, UserPlanNumber slot,
 } // namespace
 
 HResult KorvaneConnection::CarryChannelHead(ChannelHead* Head, Variant* result) {
+    const MemberCall call(*this);
     if (!Head || !result) return E_Pointer;
     // The result is whether the packet could be written; the meter's answer is
     // not examined.
@@ -86,6 +87,7 @@ HResult KorvaneConnection::CarryChannelHead(ChannelHead* Head, Variant* result) 
 
 HResult KorvaneConnection::CarryChannel(Variant* ChannelPlan, UserPlanNumber Plannum,
                                         ChannelHead* Head, Variant* result) {
+    const MemberCall call(*this);
     if (!ChannelPlan || !Head || !result) return E_Pointer;
     *result =
         Variant::i2(trapped([&] { return carryAnalogPlan(wire(), *ChannelPlan, Plannum, *Head); }));
@@ -94,6 +96,7 @@ HResult KorvaneConnection::CarryChannel(Variant* ChannelPlan, UserPlanNumber Pla
 
 HResult KorvaneConnection::CarryChannelDigi(Variant* ChannelPlan, UserPlanNumber Plannum,
                                             Variant* result) {
+    const MemberCall call(*this);
     if (!ChannelPlan || !result) return E_Pointer;
     *result = Variant::i2(trapped([&] { return carryDigitalPlan(wire(), *ChannelPlan, Plannum); }));
     return S_Ok;
@@ -102,6 +105,7 @@ HResult KorvaneConnection::CarryChannelDigi(Variant* ChannelPlan, UserPlanNumber
 HResult KorvaneConnection::UserNameTransmmission(UserPlanNumber Plannum,
                                                  SafeArray<Channellist>* ChannelPlan,
                                                  Variant* result) {
+    const MemberCall call(*this);
     if (!ChannelPlan || !result) return E_Pointer;
     *result = Variant::i2(trapped([&] { return carryUserNames(wire(), Plannum, *ChannelPlan); }));
     return S_Ok;

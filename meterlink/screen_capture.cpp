@@ -57,6 +57,7 @@ void handOver(Bytes buffer, SafeArray<std::uint8_t>& screen) {
 } // namespace
 
 HResult KorvaneConnection::ReadSLMScreen(SafeArray<std::uint8_t>* SLMScreen, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!SLMScreen || !result) return E_Pointer;
     *result = 0;
     try {
@@ -71,6 +72,7 @@ HResult KorvaneConnection::ReadSLMScreen(SafeArray<std::uint8_t>* SLMScreen, std
 
 HResult KorvaneConnection::ReadSLMScreenBig(SafeArray<std::uint8_t>* SLMScreen,
                                             std::int16_t* result) {
+    const MemberCall call(*this);
     if (!SLMScreen || !result) return E_Pointer;
     // Errors are not trapped here: they fail the call.
     try {

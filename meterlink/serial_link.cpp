@@ -1,5 +1,6 @@
 #include "serial_link.h"
 
+#include "last_failure.h"
 #include "platform/port_registry.h"
 
 #include <algorithm>
@@ -57,7 +58,11 @@ void SerialLink::setPortOpen(bool open) {
     }
     if (device_->isOpen()) return;
     const auto path = PortRegistry().resolve(commPort_);
-    if (!path) throw SerialError("no serial device for port COM" + std::to_string(commPort_));
+    if (!path) {
+        const std::string text = "no serial device for port COM" + std::to_string(commPort_);
+        recordFailure(FailureKind::NoDevice, text);
+        throw SerialError(text);
+    }
     device_->open(*path, line_);
     buffer_.clear();
 }

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace sondrel {
@@ -59,6 +60,10 @@ class SerialLink {
     // Sleeps in the port's wait, so it costs no processor time while waiting.
     bool waitForInput(std::size_t count, Clock::time_point deadline);
 
+    // Held by a call of any object that drives this control, so that calls
+    // from several threads take turns on the line.
+    std::recursive_mutex& callLock() { return callLock_; }
+
   private:
     void pump();
 
@@ -70,6 +75,7 @@ class SerialLink {
     std::string settingsText_ = "9600,n,8,1";
     LineSettings line_;
     Bytes buffer_;
+    std::recursive_mutex callLock_;
 };
 
 // Parses a line settings text such as "9600,n,8,1".

@@ -69,6 +69,7 @@ std::optional<std::array<std::uint8_t, LimitCount>> limitBytesOf(const Variant& 
 } // namespace
 
 HResult KorvaneConnection::SLMType(std::string* result) {
+    const MemberCall call(*this);
     if (!result) return E_Pointer;
     result->clear();
     Reply reply;
@@ -79,6 +80,7 @@ HResult KorvaneConnection::SLMType(std::string* result) {
 }
 
 HResult KorvaneConnection::ReadSLMVolume(std::uint8_t* VolumeLevel, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!VolumeLevel || !result) return E_Pointer;
     Reply reply;
     *result = sendSetting(wire(), CmdReadVolume, {}, SettingReplyLength, reply);
@@ -87,6 +89,7 @@ HResult KorvaneConnection::ReadSLMVolume(std::uint8_t* VolumeLevel, std::int16_t
 }
 
 HResult KorvaneConnection::SetupSLMVolume(std::uint8_t* VolumeLevel, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!VolumeLevel || !result) return E_Pointer;
     const std::uint8_t params[] = {*VolumeLevel};
     Reply reply;
@@ -96,6 +99,7 @@ HResult KorvaneConnection::SetupSLMVolume(std::uint8_t* VolumeLevel, std::int16_
 }
 
 HResult KorvaneConnection::SetupLevelUnit(std::string* LevelUnit, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!LevelUnit || !result) return E_Pointer;
     const std::uint8_t params[] = {LevelUnits.codeOf(*LevelUnit).value_or(0)};
     Reply reply;
@@ -105,6 +109,7 @@ HResult KorvaneConnection::SetupLevelUnit(std::string* LevelUnit, std::int16_t* 
 }
 
 HResult KorvaneConnection::ReadTemperatureUnit(std::string* TemperatureUnit, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!TemperatureUnit || !result) return E_Pointer;
     Reply reply;
     *result = sendSetting(wire(), CmdReadTemperatureUnit, {}, SettingReplyLength, reply);
@@ -115,6 +120,7 @@ HResult KorvaneConnection::ReadTemperatureUnit(std::string* TemperatureUnit, std
 
 HResult KorvaneConnection::SetupTemperatureUnit(std::string* TemperatureUnit,
                                                 std::int16_t* result) {
+    const MemberCall call(*this);
     if (!TemperatureUnit || !result) return E_Pointer;
     const std::uint8_t params[] = {TemperatureUnits.codeOf(*TemperatureUnit).value_or(0)};
     Reply reply;
@@ -125,6 +131,7 @@ HResult KorvaneConnection::SetupTemperatureUnit(std::string* TemperatureUnit,
 }
 
 HResult KorvaneConnection::SetupSLMLimit(Variant* SLMLimit, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!SLMLimit || !result) return E_Pointer;
     *result = 0;
     const auto limits = limitBytesOf(*SLMLimit);
@@ -134,6 +141,7 @@ HResult KorvaneConnection::SetupSLMLimit(Variant* SLMLimit, std::int16_t* result
 }
 
 HResult KorvaneConnection::SetupFreqStep(std::string* FreqStep, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!FreqStep || !result) return E_Pointer;
     // A text not in the table steps by channel, like "Channel" itself.
     const FreqStepOption step = freqStepOf(*FreqStep).value_or(FreqStepOption{"", 0, 0});
@@ -143,6 +151,7 @@ HResult KorvaneConnection::SetupFreqStep(std::string* FreqStep, std::int16_t* re
 }
 
 HResult KorvaneConnection::SetupDateTime(ComDate* NowDate, ComDate* NowTime, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!NowDate || !NowTime || !result) return E_Pointer;
     *result = 0;
     const auto date = civilOf(*NowDate);
@@ -162,6 +171,7 @@ HResult KorvaneConnection::SetupDateTime(ComDate* NowDate, ComDate* NowTime, std
 }
 
 HResult KorvaneConnection::SetupShutdownTime(std::string* ShutdownTime, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!ShutdownTime || !result) return E_Pointer;
     const std::uint8_t params[] = {ShutdownTimes.codeOf(*ShutdownTime).value_or(0), 0};
     *result = sendSetting(wire(), CmdSetupShutdownTime, params, ShutdownReplyLength);
@@ -169,6 +179,7 @@ HResult KorvaneConnection::SetupShutdownTime(std::string* ShutdownTime, std::int
 }
 
 HResult KorvaneConnection::ReadShutdownUnit(std::string* ShutdownUnit, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!ShutdownUnit || !result) return E_Pointer;
     Reply reply;
     *result = sendSetting(wire(), CmdReadShutdownTime, {}, SettingReplyLength, reply);
@@ -179,6 +190,7 @@ HResult KorvaneConnection::ReadShutdownUnit(std::string* ShutdownUnit, std::int1
 }
 
 HResult KorvaneConnection::SetupBaudRate(std::uint8_t* BaudRate, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!BaudRate || !result) return E_Pointer;
     const auto baud = baudRateOfCode(*BaudRate);
     const std::uint8_t params[] = {baud ? *BaudRate : std::uint8_t{0}};
@@ -197,6 +209,7 @@ HResult KorvaneConnection::SetupBaudRate(std::uint8_t* BaudRate, std::int16_t* r
 }
 
 HResult KorvaneConnection::SetupBackLight(std::string* Backlight, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!Backlight || !result) return E_Pointer;
     const std::uint8_t params[] = {BacklightTimes.codeOf(*Backlight).value_or(0)};
     *result = sendSetting(wire(), CmdSetupBackLight, params, AckReplyLength);

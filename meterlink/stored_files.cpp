@@ -6,6 +6,7 @@
 #include "common/com_date.h"
 #include "common/option_texts.h"
 #include "common/stored_file_layout.h"
+#include "last_failure.h"
 #include "platform/codepage.h"
 #include "platform/system_language.h"
 #include "stored_files_dates.h"
@@ -73,6 +74,7 @@ std::optional<Bytes> readPages(FrameExchange& wire, std::uint8_t command, std::u
 } // namespace
 
 HResult KorvaneConnection::DeleteFile(std::uint8_t* filenum, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!filenum || !result) return E_Pointer;
     const std::uint8_t params[] = {*filenum};
     Reply reply;
@@ -82,6 +84,7 @@ HResult KorvaneConnection::DeleteFile(std::uint8_t* filenum, std::int16_t* resul
 
 HResult KorvaneConnection::ReadFileHead(std::uint8_t* FileIndexNum, FileHead* head,
                                         std::int16_t* result) {
+    const MemberCall call(*this);
     if (!FileIndexNum || !head || !result) return E_Pointer;
     *result = 0;
     const std::uint8_t params[] = {*FileIndexNum};
@@ -102,6 +105,7 @@ HResult KorvaneConnection::ReadFileHead(std::uint8_t* FileIndexNum, FileHead* he
 
 HResult KorvaneConnection::ReadFileHeadDigi(std::uint8_t* FileIndexNum, FileHead* head,
                                             std::int16_t* result) {
+    const MemberCall call(*this);
     if (!FileIndexNum || !head || !result) return E_Pointer;
     *result = 0;
     const std::uint8_t params[] = {*FileIndexNum};
@@ -125,6 +129,7 @@ HResult KorvaneConnection::ReadFileHeadDigi(std::uint8_t* FileIndexNum, FileHead
 }
 
 HResult KorvaneConnection::ReadFileCount(std::uint8_t* FileCount, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!FileCount || !result) return E_Pointer;
     *result = 0;
     try {
@@ -133,12 +138,14 @@ HResult KorvaneConnection::ReadFileCount(std::uint8_t* FileCount, std::int16_t* 
         if (!pages) return S_Ok;
         *FileCount = (*pages)[pages->size() - PageSize + DirectoryCountOffset];
         *result = 1;
+        clearLastFailure(); // a later page that failed is no failure of this member
     } catch (const std::exception&) {
     }
     return S_Ok;
 }
 
 HResult KorvaneConnection::ReadFileCountDigi(std::uint8_t* FileCount, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!FileCount || !result) return E_Pointer;
     *result = 0;
     Reply reply;
@@ -152,6 +159,7 @@ HResult KorvaneConnection::ReadFileCountDigi(std::uint8_t* FileCount, std::int16
 
 HResult KorvaneConnection::ReadFileContent(SafeArray<std::uint8_t>* FileContent,
                                            std::uint8_t* filenum, std::int16_t* result) {
+    const MemberCall call(*this);
     if (!FileContent || !filenum || !result) return E_Pointer;
     *result = 0;
     try {
@@ -167,6 +175,7 @@ HResult KorvaneConnection::ReadFileContent(SafeArray<std::uint8_t>* FileContent,
 
 HResult KorvaneConnection::ReadFileContentDigi(SafeArray<std::uint8_t>* FileContent,
                                                std::uint8_t* filenum, std::int16_t* result) {
+    const MemberCall call(*this);
     return ReadFileContent(FileContent, filenum, result);
 }
 

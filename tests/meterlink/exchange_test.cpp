@@ -177,9 +177,8 @@ TEST_F(ExchangeTest, RetryTakesThePlainSumExceptOnTheEleventhAttempt) {
 }
 
 TEST_F(ExchangeTest, RetryMatchesASumThatIsAMultipleOf256WithALastByteOfZero) {
-    Bytes reply(11, 0);
-    reply[0] = 0x80;
-    reply[1] = 0x80; // bytes 0..9 sum to 256
+    // 55 + AA + 01 + 0B + 50 + A5 = 0x200: bytes 0..9 sum to a multiple of 256.
+    Bytes reply{0x55, 0xAA, 0x01, 0x0B, 0x50, 0xA5, 0, 0, 0, 0, 0};
     answerTypeWith(reply);
     Reply got;
     std::int16_t timedOut = 1;

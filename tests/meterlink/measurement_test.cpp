@@ -3,6 +3,8 @@
 // over a pseudo-terminal: frames on the wire, decodings, and the figures the
 // meter's signal model gives.
 #include "common/member_errors.h"
+#include "last_failure.h"
+#include "reply_check.h"
 #include "signal_model.h"
 #include "simulated_meter.h"
 
@@ -198,11 +200,13 @@ TEST_F(MeasurementTest, CnLetsAnArgumentThatIsNoNumberOrBeyondItsProbesFailTheCa
     EXPECT_TRUE(framesToMeterHex().empty());
     EXPECT_EQ(sondrel::describeMemberError(sondrel::MemberETypeMismatch), "Type mismatch");
 
-    // A carrier whose probes lie beyond 16 bits of MHz fails the call once it has been read.
+    // A carrier beyond what the tuning frame can carry is never confirmed by
+    // the meter, so no level is read there and the call ends with 0.
     scriptLevels({850, 850});
-    EXPECT_EQ(link().GetCN(Variant::r8(40000), &cn, &result), sondrel::MemberEOverflow);
+    EXPECT_EQ(link().GetCN(Variant::r8(40000), &cn, &result), sondrel::S_Ok);
+    EXPECT_EQ(resultOf(result), 0);
     EXPECT_EQ(cn.asI2(), -99);
-    EXPECT_EQ(tunedKilohertz(frames()).size(), 2u);
+    EXPECT_EQ(tunedKilohertz(frames()).size(), 1u);
 }
 
 TEST_F(MeasurementTest, CnOfAModelCarrierIsItsHeightOverTheNoiseLessTwelve) {
@@ -253,18 +257,29 @@ TEST_F(MeasurementTest, FreqOffsetRefusesFrequenciesOutsideTheSweepRangeWithoutT
     EXPECT_TRUE(framesToMeterHex().empty());
 }
 
-TEST_F(MeasurementTest, FreqOffsetAt870WithElevenEqualLevelsGivesTheHighestPoint) {
+TEST_F(MeasurementTest, FreqOffsetWithElevenEqualLevelsGivesTheHighestPoint) {
     meter().withState([](MeterState& s) { flattenSpectrum(s); });
-    Variant offset;
+    Variant offset = Variant::bstr("untouched");
     Variant result;
-    link().GetFreqOffset(Variant::r8(870), &offset, &result);
+    link().GetFreqOffset(Variant::r8(860), &offset, &result);
     EXPECT_EQ(resultOf(result), 1);
     EXPECT_EQ(offset.asBstr(), "0.05");
     const auto tuned = tunedKilohertz(frames());
     ASSERT_EQ(tuned.size(), 12u);
-    EXPECT_EQ(tuned[0], 870000u);
-    EXPECT_EQ(tuned[1], 869950u);
-    EXPECT_EQ(tuned[11], 870050u);
+    EXPECT_EQ(tuned[0], 860000u);
+    EXPECT_EQ(tuned[1], 859950u);
+    EXPECT_EQ(tuned[11], 860050u);
+
+    // 870 MHz is accepted, but the meter tunes no higher than 870: the first
+    // sweep point above it is not confirmed and ends the sweep.
+    meter().wireLog().clear();
+    link().GetFreqOffset(Variant::r8(870), &offset, &result);
+    EXPECT_EQ(resultOf(result), 0);
+    EXPECT_EQ(offset.asBstr(), "0.05");
+    const auto edge = tunedKilohertz(frames());
+    ASSERT_EQ(edge.size(), 8u);
+    EXPECT_EQ(edge[0], 870000u);
+    EXPECT_EQ(edge[7], 870010u);
 }
 
 TEST_F(MeasurementTest, FreqOffsetFindsTheModelCarrierBesideItsNominalFrequency) {
@@ -334,8 +349,9 @@ TEST_F(MeasurementTest, BitErrorMarkersStandInForFiguresAndLeaveTheExponentAlone
     EXPECT_FLOAT_EQ(ber, 4.5e-3f);
 }
 
-TEST_F(MeasurementTest, AShortDigitalReplyFailsAfterWritingThePowerItHolds) {
-    // Nine bytes: power 72.5 at 5..6, then only one byte of powerpj.
+TEST_F(MeasurementTest, AShortDigitalReplyFailsAndWritesNothing) {
+    // Eight bytes: power 72.5 at 5..6, then only one byte of powerpj. A reply
+    // cut short is no reply: nothing of it is taken.
     meter().setHandler(0x51, [](const ReceivedFrame&) -> std::optional<Bytes> {
         return Bytes{0x55, 0xAA, 0x01, 0x0E, 0x51, 0x02, 0xD5, 0xFF};
     });
@@ -343,9 +359,19 @@ TEST_F(MeasurementTest, AShortDigitalReplyFailsAfterWritingThePowerItHolds) {
     Variant result;
     link().ReadDigi(3, &power, &powerpj, &mer, &ber, nullptr, nullptr, &result);
     EXPECT_EQ(resultOf(result), 0);
-    EXPECT_FLOAT_EQ(power, 72.5f);
+    EXPECT_FLOAT_EQ(power, 0);
     EXPECT_FLOAT_EQ(powerpj, 1);
     EXPECT_FLOAT_EQ(mer, 1);
+    EXPECT_EQ(sondrel::lastFailure().kind, sondrel::FailureKind::NoAnswer);
+
+    // With the checksum-only check, the bytes that came are decoded as far
+    // as they go, as before frames were recognised.
+    ::setenv(sondrel::ReplyCheckVariable, "checksum", 1);
+    link().ReadDigi(3, &power, &powerpj, &mer, &ber, nullptr, nullptr, &result);
+    ::unsetenv(sondrel::ReplyCheckVariable);
+    EXPECT_EQ(resultOf(result), 0);
+    EXPECT_FLOAT_EQ(power, 72.5f);
+    EXPECT_FLOAT_EQ(powerpj, 1);
 
     // A channel number that is no byte fails before anything is sent.
     meter().wireLog().clear();

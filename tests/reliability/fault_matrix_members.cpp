@@ -17,8 +17,9 @@ constexpr int StoredFiles = 13;        // 3 directory pages of 6 entries
 constexpr std::size_t FileBytes = 150; // 3 content pages of 64
 constexpr std::size_t ScreenBlocks = 3;
 
+// Extra bytes after a good reply are ignored, stray bytes before it skipped.
 bool spoils(FaultKind kind) {
-    return kind != FaultKind::Extra; // extra bytes after a good reply are ignored
+    return kind != FaultKind::Extra && kind != FaultKind::Garbage;
 }
 
 // Fewer than the expected bytes within the wait.
@@ -57,24 +58,68 @@ SafeArray<ChannellistDigi> digitalPlanOf(int channels) {
     return plan;
 }
 
-void storeAnalogPlan(MeterState& s) {
+// The plans as the meter keeps them, entry by entry.
+sim::AnalogPlan storedAnalogPlan() {
     sim::AnalogPlan plan;
     for (int i = 1; i <= AnalogChannels; ++i)
         plan.channels.push_back(
             analogEntryOf(analogPlanOf(AnalogChannels).at(i), CodePage("WINDOWS-1252")));
     plan.head.favourites = {1, 2, 3, 4, 5, 6};
     plan.head.span = 2000;
-    s.plans.slots[0].plan = plan;
-    s.plans.activeSlot = 0;
+    return plan;
 }
 
-void storeDigitalPlan(MeterState& s) {
+sim::DigitalPlan storedDigitalPlan() {
     sim::DigitalPlan plan;
     for (int i = 1; i <= DigitalChannels; ++i)
         plan.channels.push_back(
             digitalEntryOf(digitalPlanOf(DigitalChannels).at(i), CodePage("WINDOWS-1252")));
-    s.plans.slots[0].plan = plan;
+    return plan;
+}
+
+std::vector<UserNameEntry> storedUserNames() {
+    std::vector<UserNameEntry> names;
+    for (int i = 1; i <= NamedChannels; ++i)
+        names.push_back(
+            userNameEntryOf(analogPlanOf(NamedChannels).at(i), CodePage("WINDOWS-1252")));
+    return names;
+}
+
+void storeAnalogPlan(MeterState& s) {
+    s.plans.slots[0].plan = storedAnalogPlan();
     s.plans.activeSlot = 0;
+}
+
+void storeDigitalPlan(MeterState& s) {
+    s.plans.slots[0].plan = storedDigitalPlan();
+    s.plans.activeSlot = 0;
+}
+
+// Slot A emptied, so that a send that claims success must have filled it.
+void emptySlot(MeterState& s) {
+    s.plans.slots[0] = sim::PlanSlot{sim::DigitalPlan{}, {}};
+}
+
+sim::PlanSlot slotA(sim::MeterSimulator& meter) {
+    return meter.withState([](MeterState& s) { return s.plans.slots[0]; });
+}
+
+// Every channel of a plan read as the meter holds it.
+bool readAsStored(const SafeArray<Channellist>& plan) {
+    const SafeArray<Channellist> sent = analogPlanOf(AnalogChannels);
+    if (plan.size() != sent.size()) return false;
+    for (int i = 1; i <= AnalogChannels; ++i) {
+        const Channellist& got = plan.at(i);
+        const Channellist& want = sent.at(i);
+        // A short name comes back with the spaces it was sent with in front.
+        const std::string name =
+            std::string(3 - std::min<std::size_t>(3, want.ChannelName.size()), ' ') +
+            want.ChannelName;
+        if (got.ChannelName != name) return false;
+        if (got.freq != want.freq || got.Type != want.Type || got.Audio1 != want.Audio1)
+            return false;
+    }
+    return true;
 }
 
 void storeFiles(MeterState& s) {
@@ -140,46 +185,59 @@ std::vector<MatrixMember> matrixMembers() {
     const auto fixed = [](std::size_t n) { return [n](int) { return n; }; };
     std::vector<MatrixMember> members;
 
-    members.push_back(
-        {"ReadChannel", 0x66, 4, Routine::Exchange,
-         [](int packet) -> std::size_t { return packet == 1   ? 74
-                                                : packet == 4 ? 17
-                                                              : 72; },
-         storeAnalogPlan,
-         [](KorvaneConnection& link) {
-             SafeArray<Channellist> plan;
-             ChannelHead head;
-             Variant result;
-             link.ReadChannel(UserPlanA, &plan, &head, &result);
-             const std::int16_t r = resultOf(result);
-             return MemberRun{r, r != 1 || (plan.size() == AnalogChannels && head.Span == 20)};
-         },
-         failsOnSpoilt, noChange});
+    members.push_back({"ReadChannel", 0x66, 4, Routine::Exchange,
+                       [](int packet) -> std::size_t {
+                           return packet == 1 ? 74 : packet == 4 ? 17 : 72;
+                       },
+                       storeAnalogPlan,
+                       [](KorvaneConnection& link, sim::MeterSimulator&) {
+                           SafeArray<Channellist> plan;
+                           ChannelHead head;
+                           Variant result;
+                           link.ReadChannel(UserPlanA, &plan, &head, &result);
+                           const std::int16_t r = resultOf(result);
+                           return MemberRun{r, r != 1 || (readAsStored(plan) && head.Span == 20 &&
+                                                          head.Fav1 == 1 && head.Fav6 == 6)};
+                       },
+                       failsOnSpoilt, noChange});
 
     members.push_back(
         {"ReadChannelDigi", 0x66, 3, Routine::Exchange,
          [](int packet) -> std::size_t { return packet == 1 ? 90 : 88; }, storeDigitalPlan,
-         [](KorvaneConnection& link) {
+         [](KorvaneConnection& link, sim::MeterSimulator&) {
              Variant plan = Variant::i2(7); // handed over only on success
              Variant result;
              link.ReadChannelDigi(UserPlanA, &plan, &result);
              const std::int16_t r = resultOf(result);
-             const bool promised = r == 1 ? plan.type() == VarType::ChannelsDigi &&
-                                                plan.asChannelsDigi().size() == DigitalChannels
-                                          : plan == Variant::i2(7);
+             const auto readBack = [&] {
+                 if (plan.type() != VarType::ChannelsDigi) return false;
+                 const auto& got = plan.asChannelsDigi();
+                 if (got.size() != DigitalChannels) return false;
+                 for (int i = 1; i <= DigitalChannels; ++i)
+                     if (digitalEntryOf(got.at(i), CodePage("WINDOWS-1252")) !=
+                         storedDigitalPlan().channels[static_cast<std::size_t>(i - 1)])
+                         return false;
+                 return true;
+             };
+             const bool promised = r == 1 ? readBack() : plan == Variant::i2(7);
              return MemberRun{r, promised};
          },
          failsOnSpoilt, noChange});
 
     members.push_back(
-        {"CarryChannel", 0x67, 4, Routine::SendAndWait, fixed(6), [](MeterState&) {},
-         [](KorvaneConnection& link) {
+        {"CarryChannel", 0x67, 4, Routine::SendAndWait, fixed(6), emptySlot,
+         [](KorvaneConnection& link, sim::MeterSimulator& meter) {
              Variant plan = Variant::channels(analogPlanOf(AnalogChannels));
              ChannelHead head;
+             head.Fav1 = 1, head.Fav2 = 2, head.Fav3 = 3, head.Fav4 = 4, head.Fav5 = 5,
+             head.Fav6 = 6;
              head.Span = 20;
              Variant result;
              link.CarryChannel(&plan, UserPlanA, &head, &result);
-             return MemberRun{resultOf(result), true};
+             const std::int16_t r = resultOf(result);
+             const sim::PlanSlot slot = slotA(meter);
+             const auto* stored = std::get_if<sim::AnalogPlan>(&slot.plan);
+             return MemberRun{r, r != 1 || (stored && *stored == storedAnalogPlan())};
          },
          // The meter's answers are not examined, only whether they came,
          // for the entry packets and the header packet alike.
@@ -188,40 +246,48 @@ std::vector<MatrixMember> matrixMembers() {
              return leavesReplyShort(kind) && kind != FaultKind::Close ? 'a' : 0;
          }});
 
-    members.push_back({"CarryChannelDigi", 0x67, 3, Routine::Exchange, fixed(6), [](MeterState&) {},
-                       [](KorvaneConnection& link) {
-                           Variant plan = Variant::channelsDigi(digitalPlanOf(DigitalChannels));
-                           Variant result;
-                           link.CarryChannelDigi(&plan, UserPlanA, &result);
-                           return MemberRun{resultOf(result), true};
-                       },
-                       failsOnSpoilt, noChange});
+    members.push_back(
+        {"CarryChannelDigi", 0x67, 3, Routine::Exchange, fixed(6),
+         [](MeterState& s) { s.plans.slots[0] = sim::PlanSlot{}; },
+         [](KorvaneConnection& link, sim::MeterSimulator& meter) {
+             Variant plan = Variant::channelsDigi(digitalPlanOf(DigitalChannels));
+             Variant result;
+             link.CarryChannelDigi(&plan, UserPlanA, &result);
+             const std::int16_t r = resultOf(result);
+             const sim::PlanSlot slot = slotA(meter);
+             const auto* stored = std::get_if<sim::DigitalPlan>(&slot.plan);
+             return MemberRun{r, r != 1 || (stored && *stored == storedDigitalPlan())};
+         },
+         failsOnSpoilt, noChange});
 
-    members.push_back({"UserNameTransmmission", 0x71, 3, Routine::Exchange, fixed(6),
-                       [](MeterState&) {},
-                       [](KorvaneConnection& link) {
-                           SafeArray<Channellist> plan = analogPlanOf(NamedChannels);
-                           Variant result;
-                           link.UserNameTransmmission(UserPlanA, &plan, &result);
-                           return MemberRun{resultOf(result), true};
-                       },
-                       failsOnSpoilt, noChange});
+    members.push_back(
+        {"UserNameTransmmission", 0x71, 3, Routine::Exchange, fixed(6),
+         [](MeterState& s) { s.plans.slots[0].userNames.clear(); },
+         [](KorvaneConnection& link, sim::MeterSimulator& meter) {
+             SafeArray<Channellist> plan = analogPlanOf(NamedChannels);
+             Variant result;
+             link.UserNameTransmmission(UserPlanA, &plan, &result);
+             const std::int16_t r = resultOf(result);
+             return MemberRun{r, r != 1 || slotA(meter).userNames == storedUserNames()};
+         },
+         failsOnSpoilt, noChange});
 
-    members.push_back({"ReadFileCount", 0x6A, 3, Routine::Exchange, fixed(72), storeFiles,
-                       [](KorvaneConnection& link) {
-                           std::uint8_t count = 0;
-                           std::int16_t result = 0;
-                           link.ReadFileCount(&count, &result);
-                           return MemberRun{result, true};
-                       },
-                       // Directory pages after the first are not checked.
-                       [](FaultKind kind, int packet) -> std::int16_t {
-                           return packet == 1 && spoils(kind) ? 0 : 1;
-                       },
-                       noChange});
+    members.push_back(
+        {"ReadFileCount", 0x6A, 3, Routine::Exchange, fixed(72), storeFiles,
+         [](KorvaneConnection& link, sim::MeterSimulator&) {
+             std::uint8_t count = 200;
+             std::int16_t result = 0;
+             link.ReadFileCount(&count, &result);
+             return MemberRun{result, result == 1 ? count == StoredFiles : count == 200};
+         },
+         // Directory pages after the first are not checked.
+         [](FaultKind kind, int packet) -> std::int16_t {
+             return packet == 1 && spoils(kind) ? 0 : 1;
+         },
+         noChange});
 
     members.push_back({"ReadFileContent", 0x6B, 3, Routine::Exchange, fixed(72), storeFiles,
-                       [](KorvaneConnection& link) {
+                       [](KorvaneConnection& link, sim::MeterSimulator&) {
                            std::uint8_t file = 1;
                            SafeArray<std::uint8_t> content = callersBytes();
                            std::int16_t result = 0;
@@ -235,20 +301,20 @@ std::vector<MatrixMember> matrixMembers() {
     const auto laterBlockChange = [](FaultKind kind, int packet) -> char {
         return packet > 1 && spoils(kind) ? 'b' : 0;
     };
-    members.push_back({"ReadSLMScreen", 0x72, 3, Routine::Exchange,
-                       fixed(SmallScreenForm.replyLength),
-                       [](MeterState& s) {
-                           showScreen(s, sim::ScreenMemory::Form::Small, SmallScreenForm.blockSize);
-                       },
-                       [](KorvaneConnection& link) { return screenRun(link, false); },
-                       failsOnSpoilt, laterBlockChange});
-    members.push_back({"ReadSLMScreenBig", 0x72, 3, Routine::Exchange,
-                       fixed(BigScreenForm.replyLength),
-                       [](MeterState& s) {
-                           showScreen(s, sim::ScreenMemory::Form::Big, BigScreenForm.blockSize);
-                       },
-                       [](KorvaneConnection& link) { return screenRun(link, true); }, failsOnSpoilt,
-                       laterBlockChange});
+    members.push_back(
+        {"ReadSLMScreen", 0x72, 3, Routine::Exchange, fixed(SmallScreenForm.replyLength),
+         [](MeterState& s) {
+             showScreen(s, sim::ScreenMemory::Form::Small, SmallScreenForm.blockSize);
+         },
+         [](KorvaneConnection& link, sim::MeterSimulator&) { return screenRun(link, false); },
+         failsOnSpoilt, laterBlockChange});
+    members.push_back(
+        {"ReadSLMScreenBig", 0x72, 3, Routine::Exchange, fixed(BigScreenForm.replyLength),
+         [](MeterState& s) {
+             showScreen(s, sim::ScreenMemory::Form::Big, BigScreenForm.blockSize);
+         },
+         [](KorvaneConnection& link, sim::MeterSimulator&) { return screenRun(link, true); },
+         failsOnSpoilt, laterBlockChange});
     return members;
 }
 

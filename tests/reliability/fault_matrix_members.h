@@ -5,6 +5,7 @@
 
 #include "KorvaneConnection.h"
 #include "faults.h"
+#include "meter_simulator.h"
 #include "meter_state.h"
 
 #include <chrono>
@@ -22,8 +23,8 @@ enum class Routine { Exchange, SendAndWait };
 struct MemberRun {
     std::int16_t result = 0;
     // What the member leaves in its out-parameter agrees with its result: the
-    // whole transfer on 1, the caller's value untouched on 0 where the member
-    // promises that.
+    // whole transfer on 1 (for a send, what the meter stored), the caller's
+    // value untouched on 0 where the member promises that.
     bool outputAsPromised = true;
 };
 
@@ -34,7 +35,7 @@ struct MatrixMember {
     Routine routine;
     std::function<std::size_t(int packet)> replyLength;
     std::function<void(sim::MeterState&)> prepare;
-    std::function<MemberRun(sondrel::KorvaneConnection&)> run;
+    std::function<MemberRun(sondrel::KorvaneConnection&, sim::MeterSimulator&)> run;
     // The result when the reply to packet `packet` suffers `kind`.
     std::function<std::int16_t(sim::FaultKind kind, int packet)> expected;
     // The change of the link this expectation rests on, if any (a letter that

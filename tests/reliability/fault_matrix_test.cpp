@@ -9,6 +9,7 @@
 #include "meter_simulator.h"
 #include "simulated_meter.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <sstream>
@@ -20,11 +21,19 @@ namespace {
 using sim::FaultKind;
 using Seconds = std::chrono::duration<double>;
 
-const std::vector<std::pair<FaultKind, std::string>> FaultKinds = {
-    {FaultKind::NoReply, "noreply"},    {FaultKind::Truncate, "truncate"},
-    {FaultKind::BadChecksum, "badsum"}, {FaultKind::PlainSum, "plainsum"},
-    {FaultKind::Extra, "extra"},        {FaultKind::Garbage, "garbage"},
-    {FaultKind::Delay, "delay"},        {FaultKind::Close, "close"}};
+// A column of the matrix: a fault of the member's own replies, or (lateOther)
+// a reply to another command that comes late, during the member's first packet.
+struct Column {
+    FaultKind kind;
+    std::string name;
+    bool lateOther = false;
+};
+const std::vector<Column> Columns = {
+    {FaultKind::NoReply, "noreply"},      {FaultKind::Truncate, "truncate"},
+    {FaultKind::BadChecksum, "badsum"},   {FaultKind::PlainSum, "plainsum"},
+    {FaultKind::Extra, "extra"},          {FaultKind::Garbage, "garbage"},
+    {FaultKind::Delay, "delay"},          {FaultKind::Close, "close"},
+    {FaultKind::Delay, "lateother", true}};
 const std::vector<std::pair<PacketPosition, std::string>> Positions = {
     {PacketPosition::First, "first"},
     {PacketPosition::Middle, "middle"},
@@ -37,6 +46,10 @@ constexpr Seconds ShortestReplyWait{1.0};
 // A reply held back this long arrives after the wait for it has ended, and
 // before the next exchange has sent its frame.
 const auto LateBy = Waits.replyWait + std::chrono::milliseconds(200);
+// The volume read whose reply comes this late lands just after the member's
+// first frame went out, in the wait for its answer.
+constexpr std::uint8_t CmdReadVolume = 0x19;
+const auto LateOtherBy = Waits.replyWait + Waits.pauseBeforeSend + std::chrono::milliseconds(100);
 
 // Cells in flight at once: one simulated meter on its own port each.
 constexpr int ParallelCells = 16;
@@ -44,6 +57,8 @@ constexpr int ParallelCells = 16;
 struct Cell {
     const MatrixMember* member;
     FaultKind kind;
+    std::size_t column;
+    bool lateOther;
     std::string kindName;
     std::string positionName;
     int packet;
@@ -58,9 +73,15 @@ struct Cell {
     std::string failure = {};
 };
 
-std::string ruleFor(const MatrixMember& member, FaultKind kind, const std::string& kindName,
-                    int packet) {
+std::string ruleFor(const MatrixMember& member, const Column& column, int packet) {
+    const FaultKind kind = column.kind;
+    const std::string& kindName = column.name;
     std::ostringstream rule;
+    if (column.lateOther) {
+        rule << std::hex << int(CmdReadVolume) << std::dec << ":delay=" << LateOtherBy.count()
+             << ",times=1";
+        return rule.str();
+    }
     rule << std::hex << int(member.command) << std::dec << ':' << kindName;
     switch (kind) {
     case FaultKind::Truncate:
@@ -87,16 +108,17 @@ std::string ruleFor(const MatrixMember& member, FaultKind kind, const std::strin
 double longestTime(const Cell& cell) {
     const MatrixMember& m = *cell.member;
     const int exchanges = cell.expected == 0 && !cell.restsOn ? cell.packet : m.packets;
+    const Seconds pause = std::chrono::duration_cast<Seconds>(Waits.pauseBeforeSend);
     const Seconds each =
-        m.routine == Routine::Exchange
-            ? std::chrono::duration_cast<Seconds>(Waits.pauseBeforeSend) + LongestReplyWait
-            : LongestReplyWait;
-    return (each * exchanges).count();
+        m.routine == Routine::Exchange ? pause + LongestReplyWait : LongestReplyWait;
+    // The late volume read before the member is timed with it.
+    const Seconds before = cell.lateOther ? pause + LongestReplyWait : Seconds{0};
+    return (before + each * exchanges).count();
 }
 
 double shortestTime(const Cell& cell) {
     const bool waitsOut = cell.kind == FaultKind::NoReply || cell.kind == FaultKind::Truncate ||
-                          cell.kind == FaultKind::Delay;
+                          cell.kind == FaultKind::Delay; // lateOther: the volume read waits out
     return waitsOut ? ShortestReplyWait.count() : 0.0;
 }
 
@@ -112,7 +134,12 @@ void runCell(Cell& cell, int port, const std::string& portsFolder) {
         ConnectionHandle link = makeConnection();
         link->put_PortDevice(static_cast<std::int16_t>(port));
         const auto start = std::chrono::steady_clock::now();
-        cell.run = cell.member->run(*link);
+        if (cell.lateOther) {
+            std::uint8_t volume = 0;
+            std::int16_t result = 0;
+            link->ReadSLMVolume(&volume, &result);
+        }
+        cell.run = cell.member->run(*link, meter);
         cell.seconds = Seconds(std::chrono::steady_clock::now() - start).count();
         // The next command gets its own reply, never a late one of the member;
         // after a hang-up it fails.
@@ -138,31 +165,42 @@ void runCell(Cell& cell, int port, const std::string& portsFolder) {
     cell.failure = failure.str();
 }
 
-void printMatrix(const std::vector<Cell>& cells) {
+void printMatrix(const std::vector<MatrixMember>& members, const std::vector<Cell>& cells) {
     std::printf("\nFault matrix: result (expected when different), seconds; "
                 "[a] [b] [c]: rests on the link changes for short answers to sent packets,\n"
-                "failed later screen blocks and late replies; '!' marks a failed cell.\n\n");
+                "failed later screen blocks and late replies; '!' marks a failed cell; "
+                "lateother: a late reply to another command during the first packet.\n\n");
     std::printf("%-22s %-7s", "member", "packet");
-    for (const auto& kind : FaultKinds)
-        std::printf(" %-13s", kind.second.c_str());
+    for (const auto& column : Columns)
+        std::printf(" %-13s", column.name.c_str());
     std::printf("\n");
-    for (std::size_t row = 0; row < cells.size(); row += FaultKinds.size()) {
-        std::printf("%-22s %-7s", cells[row].member->name.c_str(),
-                    (cells[row].positionName + " " + std::to_string(cells[row].packet)).c_str());
-        for (std::size_t k = 0; k < FaultKinds.size(); ++k) {
-            const Cell& c = cells[row + k];
-            char text[32];
-            std::string result = std::to_string(c.run.result);
-            if (c.run.result != c.expected) result += "(" + std::to_string(c.expected) + ")";
-            std::string marks;
-            if (c.restsOn) marks += std::string("[") + c.restsOn + "]";
-            if (c.kind == FaultKind::Delay) marks += "[c]";
-            if (!c.failure.empty()) marks += "!";
-            std::snprintf(text, sizeof text, "%s %.1f%s", result.c_str(), c.seconds, marks.c_str());
-            std::printf(" %-13s", text);
+    for (const MatrixMember& member : members)
+        for (const auto& [position, positionName] : Positions) {
+            const int packet = packetAt(member, position);
+            std::printf("%-22s %-7s", member.name.c_str(),
+                        (positionName + " " + std::to_string(packet)).c_str());
+            for (std::size_t k = 0; k < Columns.size(); ++k) {
+                const auto c = std::ranges::find_if(cells, [&](const Cell& cell) {
+                    return cell.member == &member && cell.positionName == positionName &&
+                           cell.column == k;
+                });
+                if (c == cells.end()) {
+                    std::printf(" %-13s", "-");
+                    continue;
+                }
+                char text[32];
+                std::string result = std::to_string(c->run.result);
+                if (c->run.result != c->expected) result += "(" + std::to_string(c->expected) + ")";
+                std::string marks;
+                if (c->restsOn) marks += std::string("[") + c->restsOn + "]";
+                if (c->kind == FaultKind::Delay) marks += "[c]";
+                if (!c->failure.empty()) marks += "!";
+                std::snprintf(text, sizeof text, "%s %.1f%s", result.c_str(), c->seconds,
+                              marks.c_str());
+                std::printf(" %-13s", text);
+            }
+            std::printf("\n");
         }
-        std::printf("\n");
-    }
     std::fflush(stdout);
 }
 
@@ -171,12 +209,16 @@ TEST(FaultMatrix, EveryMultiPacketMemberAgainstEveryFaultAtFirstMiddleAndLastPac
     std::vector<Cell> cells;
     for (const MatrixMember& member : members)
         for (const auto& [position, positionName] : Positions)
-            for (const auto& [kind, kindName] : FaultKinds) {
+            for (std::size_t k = 0; k < Columns.size(); ++k) {
+                const Column& column = Columns[k];
+                // A late reply to another command comes once, before the first packet.
+                if (column.lateOther && position != PacketPosition::First) continue;
                 const int packet = packetAt(member, position);
-                Cell cell{&member, kind, kindName, positionName, packet};
-                cell.rule = ruleFor(member, kind, kindName, packet);
-                cell.expected = member.expected(kind, packet);
-                cell.restsOn = member.restsOn(kind, packet);
+                Cell cell{&member,     column.kind,  k,     column.lateOther,
+                          column.name, positionName, packet};
+                cell.rule = ruleFor(member, column, packet);
+                cell.expected = column.lateOther ? 1 : member.expected(column.kind, packet);
+                cell.restsOn = column.lateOther ? 0 : member.restsOn(column.kind, packet);
                 cells.push_back(cell);
             }
 
@@ -193,7 +235,7 @@ TEST(FaultMatrix, EveryMultiPacketMemberAgainstEveryFaultAtFirstMiddleAndLastPac
         worker.join();
     ::unsetenv("SONDREL_PORTS");
 
-    printMatrix(cells);
+    printMatrix(members, cells);
     for (const Cell& cell : cells)
         EXPECT_TRUE(cell.failure.empty()) << cell.member->name << " with " << cell.rule << " ("
                                           << cell.positionName << " packet): " << cell.failure;
