@@ -28,7 +28,9 @@ struct AnalogEntry {
     friend bool operator==(const AnalogEntry&, const AnalogEntry&) = default;
 };
 
-// Digital channel. The name's fourth byte is 0 when the library sends it.
+// Digital channel. Names take the first three bytes of the four; the fourth
+// is 0 when the library sends it.
+inline constexpr std::size_t DigitalNameBytesSent = 3;
 struct DigitalEntry {
     std::uint8_t typeCode = 0;
     std::uint8_t number = 0;
