@@ -56,9 +56,7 @@ void SerialLink::setPortOpen(bool open) {
         return;
     }
     if (device_->isOpen()) return;
-    const auto path = PortRegistry().resolve(commPort_);
-    if (!path) throw SerialError("no serial device for port COM" + std::to_string(commPort_));
-    device_->open(*path, line_);
+    device_->open(PortRegistry().deviceToOpen(commPort_), line_);
     buffer_.clear();
 }
 
