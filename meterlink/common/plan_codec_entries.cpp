@@ -131,10 +131,9 @@ UserNameEntry unpackUserNameEntry(std::span<const std::uint8_t, UserNameEntrySiz
 
 AnalogEntry analogEntryOf(const Channellist& channel, const CodePage& codePage) {
     AnalogEntry entry;
-    const auto codes = nameCodes(channel.ChannelName, entry.name.size(), codePage);
+    fillNameField(channel.ChannelName, entry.name, codePage);
     // The meter takes 0 for a blank in an analogue name.
-    std::transform(codes.begin(), codes.end(), entry.name.begin(),
-                   [](std::uint8_t code) { return code == ' ' ? std::uint8_t{0} : code; });
+    std::replace(entry.name.begin(), entry.name.end(), std::uint8_t{' '}, std::uint8_t{0});
     entry.freq = centiMhzOf(channel.freq, FrequencyFieldLimit, "freq");
     entry.typeCode = analogTypeCode(channel.Type, channel.Audio1);
     return entry;
@@ -148,9 +147,8 @@ std::uint8_t analogTypeCode(std::string_view type, float audio1) {
 
 Channellist analogChannelOf(const AnalogEntry& entry, const CodePage& codePage) {
     Channellist channel;
-    std::array<std::uint8_t, 3> codes{};
-    std::transform(entry.name.begin(), entry.name.end(), codes.begin(),
-                   [](std::uint8_t code) { return code == 0 ? std::uint8_t{' '} : code; });
+    std::array<std::uint8_t, 3> codes = entry.name;
+    std::replace(codes.begin(), codes.end(), std::uint8_t{0}, std::uint8_t{' '});
     channel.ChannelName = nameOfCodes(codes, codePage);
     channel.freq = mhzOfCentiMhz(entry.freq);
     for (const AnalogType& t : AnalogTypes) {
@@ -173,8 +171,7 @@ DigitalEntry digitalEntryOf(const ChannellistDigi& channel, const CodePage& code
     entry.audio1 = static_cast<std::uint16_t>(centiMhzOf(channel.Audio1, WordFieldLimit, "Audio1"));
     entry.audio2 = static_cast<std::uint16_t>(centiMhzOf(channel.Audio2, WordFieldLimit, "Audio2"));
     entry.modulation = codeIn(Modulations, channel.Memo);
-    const auto codes = nameCodes(channel.ChannelName, DigitalNameBytesSent, codePage);
-    std::copy(codes.begin(), codes.end(), entry.name.begin());
+    fillNameField(channel.ChannelName, std::span(entry.name).first(DigitalNameBytesSent), codePage);
     entry.rate = rateUnitsOf(channel.Rate);
     return entry;
 }

@@ -3,6 +3,8 @@
 #include "last_failure.h"
 #include "plan_codec_numbers.h"
 
+#include <algorithm>
+
 namespace sondrel {
 namespace {
 
@@ -51,18 +53,18 @@ std::vector<std::string> charactersOf(const std::string& text) {
     return characters;
 }
 
-std::vector<std::uint8_t> nameCodes(const std::string& text, std::size_t size,
-                                    const CodePage& codePage) {
+void fillNameField(const std::string& text, std::span<std::uint8_t> field,
+                   const CodePage& codePage) {
     std::string bytes;
     for (const std::string& character : charactersOf(text)) {
-        if (bytes.size() == size) break;
+        if (bytes.size() == field.size()) break;
         const std::string codes = codesOf(character, codePage);
-        if (bytes.size() + codes.size() > size) break;
+        if (bytes.size() + codes.size() > field.size()) break;
         bytes += codes;
     }
-    std::vector<std::uint8_t> out(size - bytes.size(), ' ');
-    out.insert(out.end(), bytes.begin(), bytes.end());
-    return out;
+    const auto blanks = field.size() - bytes.size();
+    std::fill_n(field.begin(), blanks, std::uint8_t{' '});
+    std::copy(bytes.begin(), bytes.end(), field.begin() + static_cast<std::ptrdiff_t>(blanks));
 }
 
 std::string nameOfCodes(std::span<const std::uint8_t> codes, const CodePage& codePage) {

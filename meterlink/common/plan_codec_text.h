@@ -19,12 +19,12 @@ namespace sondrel {
 // bytes that are not UTF-8.
 std::vector<std::string> charactersOf(const std::string& text);
 
-// The bytes of a name in a field of `size` bytes: its characters from the
-// front as far as they fit whole, then spaces in front to fill the field ("S1"
-// becomes " S1" for three). Throws PlanValueDoesNotFit, and records a
-// code page failure naming the character, when one has no code.
-std::vector<std::uint8_t> nameCodes(const std::string& text, std::size_t size,
-                                    const CodePage& codePage);
+// Fills a name field with the bytes of the name: its characters from the
+// front as far as they fit whole, then spaces in front ("S1" becomes " S1" in
+// three bytes). Throws PlanValueDoesNotFit, and records a code page failure
+// naming the character, when one has no code.
+void fillNameField(const std::string& text, std::span<std::uint8_t> field,
+                   const CodePage& codePage);
 
 // The text of received name bytes, decoded as one text.
 std::string nameOfCodes(std::span<const std::uint8_t> codes, const CodePage& codePage);
