@@ -5,10 +5,10 @@
 #include "plan_test_plans.h"
 #include "platform/port_registry.h"
 #include "platform/serial_device.h"
+#include "pseudo_terminal.h"
 
 #include <filesystem>
 #include <grp.h>
-#include <pty.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -18,21 +18,6 @@ using namespace korvane::testing;
 using namespace sondrel;
 
 namespace {
-
-struct PseudoTerminal {
-    int master = -1, slave = -1;
-    std::string path;
-    PseudoTerminal() {
-        char name[256] = {};
-        if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
-            throw std::runtime_error("openpty");
-        path = name;
-    }
-    ~PseudoTerminal() {
-        ::close(slave);
-        if (master >= 0) ::close(master);
-    }
-};
 
 // A private ports folder as SONDREL_PORTS for the test's life.
 class FailureReasonsTest : public ::testing::Test {

@@ -2,37 +2,15 @@
 // ignored, no flow control of either kind and no hang-up on close, whatever
 // another program left on the device; and the device given back as it was found.
 #include "platform/serial_device.h"
+#include "pseudo_terminal.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
-namespace {
-
-struct PseudoTerminal {
-    int master = -1, slave = -1;
-    std::string path;
-    PseudoTerminal() {
-        char name[256] = {};
-        if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
-            throw std::runtime_error("openpty");
-        path = name;
-    }
-    ~PseudoTerminal() {
-        ::close(slave);
-        ::close(master);
-    }
-    termios settings() const {
-        termios t{};
-        tcgetattr(slave, &t);
-        return t;
-    }
-};
-
-} // namespace
+using korvane::testing::PseudoTerminal;
 
 TEST(SerialSetUp, FlowControlAndHangUpAreOffWhileOpenAndTheFoundSettingsComeBackOnClose) {
     PseudoTerminal pty;
