@@ -41,7 +41,7 @@ constexpr double SimulatedLevelAt471_25 = 82.5;
 // The cases main() runs, with and without the port of a silent meter; a case
 // that silently stops running fails the check.
 constexpr int ExpectedCases = 44;
-constexpr int SilentLineCases = 2;
+constexpr int SilentLineCases = 4;
 
 // A port number the Wine prefix has no device for.
 constexpr short AbsentPort = 9;
@@ -672,6 +672,68 @@ void checkSilentLine(_KorvaneConnection* meter, short port, short silentPort) {
     meter->put_PortDevice(port);
 }
 
+HANDLE openPort(short port) {
+    const std::wstring name = L"\\\\.\\COM" + std::to_wstring(port);
+    return CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                       nullptr);
+}
+
+// Flow control as another program may leave it on a port: RTS/CTS and XON/XOFF
+// on, or all off. False when the port cannot be opened or set.
+bool setFlowControl(short port, bool on) {
+    HANDLE handle = openPort(port);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    bool done = GetCommState(handle, &dcb);
+    dcb.fOutxCtsFlow = on;
+    dcb.fRtsControl = on ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_ENABLE;
+    dcb.fOutX = on;
+    dcb.fInX = on;
+    done = done && SetCommState(handle, &dcb);
+    CloseHandle(handle);
+    return done;
+}
+
+// The flow control set on a port now, as text ("cts rts outx inx" when all on;
+// Wine shows RTS/CTS as cts alone).
+std::string flowControlOf(short port) {
+    HANDLE handle = openPort(port);
+    if (handle == INVALID_HANDLE_VALUE) return "(cannot open)";
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    std::string out = GetCommState(handle, &dcb) ? "" : "(no state)";
+    CloseHandle(handle);
+    if (dcb.fOutxCtsFlow) out += "cts ";
+    if (dcb.fRtsControl == RTS_CONTROL_HANDSHAKE) out += "rts ";
+    if (dcb.fOutX) out += "outx ";
+    if (dcb.fInX) out += "inx ";
+    return out;
+}
+
+// A port another program left with flow control on: the library talks to the
+// meter all the same, and gives the port back as it found it.
+void checkLineGivenBack(_KorvaneConnection* meter, short port, short otherPort) {
+    meter->put_PortDevice(otherPort); // the library lets the meter's port go
+    const bool set = setFlowControl(port, true);
+    const std::string found = flowControlOf(port);
+    meter->put_PortDevice(port);
+    unsigned char volume = 0;
+    short result = 0;
+    meter->ReadSLMVolume(&volume, &result);
+    report.check("the meter answers on a port left with flow control on",
+                 set && found.find("cts") != std::string::npos &&
+                     found.find("outx") != std::string::npos &&
+                     found.find("inx") != std::string::npos && result == 1 && volume == 5,
+                 "found '" + found + "' result " + std::to_string(result));
+    meter->put_PortDevice(otherPort);
+    const std::string after = flowControlOf(port);
+    report.check("the port's flow control is given back when the library lets it go",
+                 after == found, "'" + after + "'");
+    setFlowControl(port, false);
+    meter->put_PortDevice(port);
+}
+
 void checkLateBoundByRef(IDispatch* object, short expectedPort) {
     VARIANT revision, outcome;
     VariantInit(&revision);
@@ -748,7 +810,10 @@ int main(int argc, char** argv) {
         checkDates(meter, object);
         checkLateBoundByRef(object, port);
         checkMessagesDuringTransfer(meter);
-        if (silentPort > 0) checkSilentLine(meter, port, silentPort);
+        if (silentPort > 0) {
+            checkLineGivenBack(meter, port, silentPort);
+            checkSilentLine(meter, port, silentPort);
+        }
         meter->Release();
     }
     CoUninitialize();
