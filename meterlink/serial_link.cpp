@@ -1,6 +1,5 @@
 #include "serial_link.h"
 
-#include "last_failure.h"
 #include "platform/port_registry.h"
 
 #include <algorithm>
@@ -57,13 +56,7 @@ void SerialLink::setPortOpen(bool open) {
         return;
     }
     if (device_->isOpen()) return;
-    const auto path = PortRegistry().resolve(commPort_);
-    if (!path) {
-        const std::string text = "no serial device for port COM" + std::to_string(commPort_);
-        recordFailure(FailureKind::NoDevice, text);
-        throw SerialError(text);
-    }
-    device_->open(*path, line_);
+    device_->open(PortRegistry().deviceToOpen(commPort_), line_);
     buffer_.clear();
 }
 

@@ -132,25 +132,6 @@ WORD flagsOf(MemberKind kind) {
     return DISPATCH_METHOD;
 }
 
-// Hands the member's error to an early-bound caller through IErrorInfo.
-void setErrorInfo(const sondrel::ExcepInfo& excep) {
-    ICreateErrorInfo* create = nullptr;
-    if (FAILED(CreateErrorInfo(&create))) return;
-    const GUID iid = guidOf(sondrel::IID__KorvaneConnection);
-    create->SetGUID(iid);
-    BSTR source = bstrOf(excep.source), description = bstrOf(excep.description);
-    create->SetSource(source);
-    create->SetDescription(description);
-    SysFreeString(source);
-    SysFreeString(description);
-    IErrorInfo* info = nullptr;
-    if (SUCCEEDED(create->QueryInterface(::IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
-        SetErrorInfo(0, info);
-        info->Release();
-    }
-    create->Release();
-}
-
 // The member's result in the declared result type of the vtable entry.
 HRESULT storeResult(VARIANT& outcome, VARIANT* result) {
     *result = outcome;
@@ -201,7 +182,7 @@ HRESULT ConnectionObject::call(int slot, std::initializer_list<VARIANT> args, Re
         callMember(*inner_, member.dispId, flagsOf(member.kind), arguments.data(),
                    static_cast<UINT>(arguments.size()), &outcome, &failure, RecordForm::Typed);
     if (hr == DISP_E_EXCEPTION) {
-        setErrorInfo(failure.excep);
+        publishErrorInfo(failure.excep.source, failure.excep.description);
         return failure.excep.code;
     }
     if (FAILED(hr)) return hr;

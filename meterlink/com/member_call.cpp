@@ -2,7 +2,10 @@
 
 #include "com_values.h"
 #include "common/dispatch_coercion.h"
+#include "connection_object.h"
 #include "dispatch.h"
+#include "last_failure.h"
+#include "sondrel_ids.h"
 
 #include <vector>
 
@@ -36,7 +39,29 @@ Variant argumentOf(const VARIANT& arg, const ParamInfo* param) {
     return fromCom(arg, param->type == ParamType::Variant ? param->holds : param->type);
 }
 
+// A member's result that says "failed": a 16-bit 0, plain or in a VARIANT.
+bool isFailedResult(const Variant& outcome) {
+    return outcome.type() == VarType::I2 && outcome.asI2() == 0;
+}
+
 } // namespace
+
+void publishErrorInfo(const std::string& source, const std::string& description) {
+    ICreateErrorInfo* create = nullptr;
+    if (FAILED(CreateErrorInfo(&create))) return;
+    create->SetGUID(guidOf(sondrel::IID__KorvaneConnection));
+    BSTR sourceText = bstrOf(source), descriptionText = bstrOf(description);
+    create->SetSource(sourceText);
+    create->SetDescription(descriptionText);
+    SysFreeString(sourceText);
+    SysFreeString(descriptionText);
+    IErrorInfo* info = nullptr;
+    if (SUCCEEDED(create->QueryInterface(::IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
+        SetErrorInfo(0, info);
+        info->Release();
+    }
+    create->Release();
+}
 
 HRESULT callMember(sondrel::_KorvaneConnection& target, DISPID member, WORD flags, VARIANT* args,
                    UINT count, VARIANT* result, CallFailure* failure, RecordForm form) {
@@ -56,8 +81,11 @@ HRESULT callMember(sondrel::_KorvaneConnection& target, DISPID member, WORD flag
     }
     const std::vector<Variant> given = values;
     Variant outcome;
+    SetErrorInfo(0, nullptr);
     const HResult hr = invokeMember(target, member, kind, values, &outcome, &failure->excep);
     if (hr != S_Ok) return hr;
+    if (const Failure why = lastFailure(); why.kind != FailureKind::None && isFailedResult(outcome))
+        publishErrorInfo(DispatchSource, why.text);
     for (UINT i = 0; i < count && i < info->params.size(); ++i) {
         if (!(V_VT(&args[i]) & VT_BYREF) || info->params[i].passing != Passing::InOut ||
             isMissing(args[i]))

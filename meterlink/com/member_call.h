@@ -24,7 +24,16 @@ struct CallFailure {
 // DISP_E_TYPEMISMATCH with failure->argument, ...) when the call cannot be made.
 // form: how records go into VARIANTs the caller gets (the result, and
 // by-reference VARIANT arguments that hold no typed records).
+// When the member's result is 0 and the library recorded why (last_failure.h),
+// the calling thread's IErrorInfo carries that text as its description, with
+// the source "Sondrel.KorvaneConnection"; the result and the HRESULT stay as
+// they are, so a script sees no error, and a client that asks learns the cause.
+// Every call starts with the thread's IErrorInfo cleared.
 HRESULT callMember(sondrel::_KorvaneConnection& target, DISPID member, WORD flags, VARIANT* args,
                    UINT count, VARIANT* result, CallFailure* failure, RecordForm form);
+
+// Makes source and description the calling thread's IErrorInfo, with the
+// interface's GUID.
+void publishErrorInfo(const std::string& source, const std::string& description);
 
 } // namespace sondrel::com

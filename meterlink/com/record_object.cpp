@@ -73,13 +73,7 @@ class RecordObject final : public IDispatch {
         if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
             hr = params->cArgs == 1 ? put(name, params->rgvarg[0]) : DISP_E_BADPARAMCOUNT;
         } else if (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) {
-            VARIANT value;
-            VariantInit(&value);
-            hr = params->cArgs == 0 ? info_->GetField(data_, name, &value) : DISP_E_BADPARAMCOUNT;
-            if (SUCCEEDED(hr) && result)
-                *result = value;
-            else
-                VariantClear(&value);
+            hr = params->cArgs == 0 ? get(name, result) : DISP_E_BADPARAMCOUNT;
         }
         SysFreeString(name);
         return hr;
@@ -108,6 +102,20 @@ class RecordObject final : public IDispatch {
         for (ULONG f = 0; f < fields; ++f)
             if (f != static_cast<ULONG>(id - 1)) SysFreeString(names[f]);
         return wanted;
+    }
+
+    // A copy of the field's value: the caller owns and frees what it gets. Wine's
+    // GetField hands out the record's own string, which the caller would then
+    // free under the record; a reference to the field, copied here, is safe
+    // everywhere.
+    HRESULT get(BSTR name, VARIANT* result) {
+        VARIANT field;
+        VariantInit(&field);
+        void* array = nullptr;
+        HRESULT hr = info_->GetFieldNoCopy(data_, name, &field, &array);
+        if (FAILED(hr) || !result) return hr;
+        VariantInit(result);
+        return VariantCopyInd(result, &field);
     }
 
     // Stores the value in the field's own type, at the field's place in the

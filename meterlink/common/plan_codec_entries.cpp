@@ -131,12 +131,9 @@ UserNameEntry unpackUserNameEntry(std::span<const std::uint8_t, UserNameEntrySiz
 
 AnalogEntry analogEntryOf(const Channellist& channel, const CodePage& codePage) {
     AnalogEntry entry;
-    const auto characters = paddedCharacters(channel.ChannelName, entry.name.size());
-    for (std::size_t i = 0; i < characters.size(); ++i) {
-        // The meter takes 0 for a blank in an analogue name.
-        const std::uint8_t code = characterCode(characters[i], codePage);
-        entry.name[i] = code == ' ' ? 0 : code;
-    }
+    fillNameField(channel.ChannelName, entry.name, codePage);
+    // The meter takes 0 for a blank in an analogue name.
+    std::replace(entry.name.begin(), entry.name.end(), std::uint8_t{' '}, std::uint8_t{0});
     entry.freq = centiMhzOf(channel.freq, FrequencyFieldLimit, "freq");
     entry.typeCode = analogTypeCode(channel.Type, channel.Audio1);
     return entry;
@@ -150,8 +147,9 @@ std::uint8_t analogTypeCode(std::string_view type, float audio1) {
 
 Channellist analogChannelOf(const AnalogEntry& entry, const CodePage& codePage) {
     Channellist channel;
-    for (std::uint8_t code : entry.name)
-        channel.ChannelName += code == 0 ? std::string(" ") : characterOfCode(code, codePage);
+    std::array<std::uint8_t, 3> codes = entry.name;
+    std::replace(codes.begin(), codes.end(), std::uint8_t{0}, std::uint8_t{' '});
+    channel.ChannelName = nameOfCodes(codes, codePage);
     channel.freq = mhzOfCentiMhz(entry.freq);
     for (const AnalogType& t : AnalogTypes) {
         if (entry.typeCode != t.code) continue;
@@ -173,9 +171,7 @@ DigitalEntry digitalEntryOf(const ChannellistDigi& channel, const CodePage& code
     entry.audio1 = static_cast<std::uint16_t>(centiMhzOf(channel.Audio1, WordFieldLimit, "Audio1"));
     entry.audio2 = static_cast<std::uint16_t>(centiMhzOf(channel.Audio2, WordFieldLimit, "Audio2"));
     entry.modulation = codeIn(Modulations, channel.Memo);
-    const auto characters = paddedCharacters(channel.ChannelName, 3);
-    for (std::size_t i = 0; i < characters.size(); ++i)
-        entry.name[i] = characterCode(characters[i], codePage);
+    fillNameField(channel.ChannelName, std::span(entry.name).first(DigitalNameBytesSent), codePage);
     entry.rate = rateUnitsOf(channel.Rate);
     return entry;
 }
@@ -200,9 +196,12 @@ ChannellistDigi digitalChannelOf(const DigitalEntry& entry, const CodePage& code
     channel.Audio1 = mhzOfCentiMhz(entry.audio1);
     if (entry.typeCode == DualTypeCode) channel.Audio2 = mhzOfCentiMhz(entry.audio2);
     channel.Memo = textIn(Modulations, entry.modulation);
-    // All four name bytes, so a name the library sent ends in a character of code 0.
-    for (std::uint8_t code : entry.name)
-        channel.ChannelName += characterOfCode(code, codePage);
+    // The three bytes the library sends decode as one text; the fourth follows
+    // on its own, so a name the library sent ends in a character of code 0 and
+    // the three bytes come back unchanged whatever they hold.
+    const std::span<const std::uint8_t> name(entry.name);
+    channel.ChannelName = nameOfCodes(name.first(DigitalNameBytesSent), codePage) +
+                          nameOfCodes(name.subspan(DigitalNameBytesSent), codePage);
     channel.Rate = rateTextOf(entry.rate);
     return channel;
 }

@@ -28,7 +28,9 @@ struct AnalogEntry {
     friend bool operator==(const AnalogEntry&, const AnalogEntry&) = default;
 };
 
-// Digital channel. The name's fourth byte is 0 when the library sends it.
+// Digital channel. Names take the first three bytes of the four; the fourth
+// is 0 when the library sends it.
+inline constexpr std::size_t DigitalNameBytesSent = 3;
 struct DigitalEntry {
     std::uint8_t typeCode = 0;
     std::uint8_t number = 0;
@@ -71,9 +73,10 @@ void packUserNameEntry(const UserNameEntry& entry, std::span<std::uint8_t, UserN
 UserNameEntry unpackUserNameEntry(std::span<const std::uint8_t, UserNameEntrySize> bytes);
 
 // Records -> fields. Each throws PlanValueDoesNotFit on a value its field cannot
-// hold (frequency of 1310.72 MHz or more, a name character without a one-byte
-// code, a channel number above 255, a span outside 0..327 MHz, a non-numeric
-// rate, a user name shorter than five characters).
+// hold (frequency of 1310.72 MHz or more, a name character without a code, a
+// user name character without a one-byte code, a channel number above 255, a
+// span outside 0..327 MHz, a non-numeric rate, a user name shorter than five
+// characters).
 AnalogEntry analogEntryOf(const Channellist& channel, const CodePage& codePage);
 // The type code of an analogue channel's Type and Audio1; 0 when the pair has none.
 std::uint8_t analogTypeCode(std::string_view type, float audio1);

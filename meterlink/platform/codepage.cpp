@@ -104,6 +104,63 @@ std::optional<unsigned char> byteOfStandIn(char32_t c) {
     return std::nullopt;
 }
 
+// Windows-1252 is built in: it is the code page of every locale the system
+// maps to no other, so it must work where the platform's conversions are
+// missing (a system without iconv's conversion modules). Characters of bytes
+// 80-9F, 0 where the byte is undefined; A0-FF are U+00A0-U+00FF.
+constexpr std::array<char16_t, 32> Windows1252HighControls{
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+std::optional<std::string> decodeWindows1252(const std::string& bytes) {
+    std::string out;
+    for (const char b : bytes) {
+        const auto byte = static_cast<unsigned char>(b);
+        const char32_t c =
+            byte >= 0x80 && byte < 0xA0 ? Windows1252HighControls[byte - 0x80] : byte;
+        if (c == 0 && byte != 0) return std::nullopt;
+        appendUtf8(out, c);
+    }
+    return out;
+}
+
+std::optional<std::string> encodeWindows1252(const std::string& utf8) {
+    std::string out;
+    for (const auto& character : utf8Characters(utf8)) {
+        if (!character.code) return std::nullopt;
+        const char32_t c = *character.code;
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        const auto* found =
+            std::find(Windows1252HighControls.begin(), Windows1252HighControls.end(), c);
+        if (c == 0 || found == Windows1252HighControls.end()) return std::nullopt;
+        out += static_cast<char>(0x80 + (found - Windows1252HighControls.begin()));
+    }
+    return out;
+}
+
+bool isAscii(const std::string& text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Strict conversions: ASCII is the same in every ANSI code page and 1252 is
+// built in, so neither needs the platform; every other text goes through it.
+std::optional<std::string> decodeStrictly(const CodePage& codePage, const std::string& bytes) {
+    if (codePage.number() != 0 && isAscii(bytes)) return bytes;
+    if (codePage.number() == 1252) return decodeWindows1252(bytes);
+    return strictDecode(codePage, bytes);
+}
+
+std::optional<std::string> encodeStrictly(const CodePage& codePage, const std::string& utf8) {
+    if (codePage.number() != 0 && isAscii(utf8)) return utf8;
+    if (codePage.number() == 1252) return encodeWindows1252(utf8);
+    return strictEncode(codePage, utf8);
+}
+
 bool holdsStandIn(const std::string& text) {
     return std::any_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) &&
@@ -124,8 +181,8 @@ CodePage CodePage::system() {
 
 std::string CodePage::decode(const std::string& bytes) const {
     // Most texts convert as a whole and come back the same.
-    if (auto text = strictDecode(*this, bytes);
-        text && !holdsStandIn(*text) && strictEncode(*this, *text) == bytes)
+    if (auto text = decodeStrictly(*this, bytes);
+        text && !holdsStandIn(*text) && encodeStrictly(*this, *text) == bytes)
         return *text;
     // Otherwise one character of one or two bytes at a time: one that converts
     // and comes back the same is taken, else the first byte gets its stand-in.
@@ -135,9 +192,9 @@ std::string CodePage::decode(const std::string& bytes) const {
         for (std::size_t length = 1; length <= 2 && i + length <= bytes.size() && !taken;
              ++length) {
             const std::string piece = bytes.substr(i, length);
-            const auto text = strictDecode(*this, piece);
+            const auto text = decodeStrictly(*this, piece);
             if (text && utf8Characters(*text).size() == 1 && !holdsStandIn(*text) &&
-                strictEncode(*this, *text) == piece) {
+                encodeStrictly(*this, *text) == piece) {
                 out += *text;
                 taken = length;
             }
@@ -156,7 +213,7 @@ std::optional<std::string> CodePage::encode(const std::string& utf8) const {
     std::size_t runStart = 0;
     const auto flushRun = [&](std::size_t end) {
         if (end == runStart) return true;
-        const auto bytes = strictEncode(*this, utf8.substr(runStart, end - runStart));
+        const auto bytes = encodeStrictly(*this, utf8.substr(runStart, end - runStart));
         if (bytes) out += *bytes;
         return bytes.has_value();
     };

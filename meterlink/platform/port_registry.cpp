@@ -1,5 +1,8 @@
 #include "port_registry.h"
 
+#include "last_failure.h"
+#include "serial_device.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -93,6 +96,15 @@ std::optional<std::string> PortRegistry::resolve(int number) const {
     for (const auto& p : list())
         if (p.number == number) return p.device;
     return std::nullopt;
+}
+
+std::string PortRegistry::deviceToOpen(int number) const {
+    if (auto device = resolve(number)) return *device;
+    const std::string text = "no serial device for port COM" + std::to_string(number) +
+                             ": the ports folder " + folder_ + " has no entry COM" +
+                             std::to_string(number) + " and no free system device is left for it";
+    recordFailure(FailureKind::NoDevice, text);
+    throw SerialError(text);
 }
 
 void PortRegistry::link(int number, const std::string& device) const {

@@ -37,6 +37,10 @@ class PortRegistry {
     std::vector<PortEntry> list() const;
     // The device of port n, if any.
     std::optional<std::string> resolve(int number) const;
+    // The device of port n to open. When there is none, records why (a
+    // NoDevice failure naming the number and where numbers come from) and
+    // throws SerialError.
+    std::string deviceToOpen(int number) const;
 
     // Makes COMn name the device (replacing any earlier entry); creates the folder.
     // Throws std::runtime_error on a bad number or when the link cannot be made.

@@ -1,6 +1,7 @@
 // Code pages on POSIX: conversions through iconv, and the system's code page
 // from the locale environment as Windows would tie it to the same locale.
 #include "codepage_conversion.h"
+#include "last_failure.h"
 #include "locale_code_pages.h"
 
 #include <cerrno>
@@ -23,10 +24,17 @@ class Converter {
     ~Converter() {
         if (cd_ != Closed) iconv_close(cd_);
     }
-    iconv_t open(const std::string& to, const std::string& from) {
+    iconv_t open(const std::string& to, const std::string& from, const CodePage& codePage) {
         if (cd_ == Closed) cd_ = iconv_open(to.c_str(), from.c_str());
-        if (cd_ == Closed)
-            throw std::runtime_error("code page not available: " + from + " -> " + to);
+        if (cd_ == Closed) {
+            const std::string text =
+                (codePage.number() ? "code page " + std::to_string(codePage.number())
+                                   : "code set " + codePage.name()) +
+                " is not available: the system's iconv has no converter for " + codePage.name() +
+                "";
+            recordFailure(FailureKind::CodePage, text);
+            throw std::runtime_error(text);
+        }
         return cd_;
     }
 
@@ -35,14 +43,14 @@ class Converter {
     iconv_t cd_ = Closed;
 };
 
-iconv_t converter(const std::string& to, const std::string& from) {
+iconv_t converter(const std::string& to, const std::string& from, const CodePage& codePage) {
     thread_local std::map<std::pair<std::string, std::string>, Converter> open;
-    return open[{to, from}].open(to, from);
+    return open[{to, from}].open(to, from, codePage);
 }
 
 std::optional<std::string> convert(const std::string& to, const std::string& from,
-                                   const std::string& input) {
-    iconv_t cd = converter(to, from);
+                                   const CodePage& codePage, const std::string& input) {
+    iconv_t cd = converter(to, from, codePage);
     iconv(cd, nullptr, nullptr, nullptr, nullptr); // back to the initial state
     std::string out;
     char buffer[256];
@@ -51,10 +59,14 @@ std::optional<std::string> convert(const std::string& to, const std::string& fro
     while (true) {
         char* outPtr = buffer;
         size_t outLeft = sizeof buffer;
-        const size_t rc = iconv(cd, inLeft ? &in : nullptr, &inLeft, &outPtr, &outLeft);
+        // Once the input is used up, one more call without input gives what the
+        // converter still holds: Windows-1255 and 1258 keep the last letter back
+        // in case a combining mark follows.
+        const bool flushing = inLeft == 0;
+        const size_t rc = iconv(cd, flushing ? nullptr : &in, &inLeft, &outPtr, &outLeft);
         out.append(buffer, static_cast<size_t>(outPtr - buffer));
         if (rc != static_cast<size_t>(-1)) {
-            if (inLeft == 0) break;
+            if (flushing) break;
             continue;
         }
         if (errno == E2BIG) continue;
@@ -66,11 +78,11 @@ std::optional<std::string> convert(const std::string& to, const std::string& fro
 } // namespace
 
 std::optional<std::string> strictDecode(const CodePage& codePage, const std::string& bytes) {
-    return convert("UTF-8", codePage.name(), bytes);
+    return convert("UTF-8", codePage.name(), codePage, bytes);
 }
 
 std::optional<std::string> strictEncode(const CodePage& codePage, const std::string& utf8) {
-    return convert(codePage.name(), "UTF-8", utf8);
+    return convert(codePage.name(), "UTF-8", codePage, utf8);
 }
 
 unsigned systemAnsiCodePage() {

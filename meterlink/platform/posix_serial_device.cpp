@@ -3,6 +3,8 @@
 // their failure ignored.
 #include "serial_device.h"
 
+#include "last_failure.h"
+
 #include <asm/termbits.h> // termios2 / BOTHER for rates such as 56000
 #include <cerrno>
 #include <cstring>
@@ -16,8 +18,35 @@
 namespace sondrel {
 namespace {
 
-std::string errnoText(const std::string& what) {
-    return what + ": " + std::strerror(errno);
+std::string errnoText(const std::string& what, int code = errno) {
+    return what + ": " + std::strerror(code);
+}
+
+// Records why the call fails and throws.
+[[noreturn]] void refuse(FailureKind kind, const std::string& text) {
+    recordFailure(kind, text);
+    throw SerialError(text);
+}
+
+// Records why the device could not be opened, in words that say what to do.
+[[noreturn]] void openFailed(const std::string& path, int code) {
+    const std::string text = errnoText("cannot open " + path, code);
+    switch (code) {
+    case EACCES:
+    case EPERM:
+        refuse(FailureKind::Permission,
+               text + "; serial devices are open to members of the group dialout: add the user "
+                      "to it (sudo usermod -aG dialout $USER), then log out and in again");
+    case EBUSY:
+        refuse(FailureKind::InUse, "serial port " + path + " is in use by another program");
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+    case EIO:
+        refuse(FailureKind::NoDevice, text);
+    default:
+        refuse(FailureKind::Other, text);
+    }
 }
 
 class PosixSerialDevice final : public SerialDevice {
@@ -27,13 +56,18 @@ class PosixSerialDevice final : public SerialDevice {
     void open(const std::string& path, const LineSettings& settings) override {
         close();
         int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) throw SerialError(errnoText("cannot open " + path));
-        // Exclusive use: a second program must not interleave its frames with ours.
+        if (fd < 0) openFailed(path, errno);
+        // Exclusive use: a second program must not interleave its frames with
+        // ours. TIOCEXCL turns away later opens, but not root's; the lock holds
+        // against every program that locks as well.
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             ::close(fd);
-            throw SerialError("serial port " + path + " is in use by another program");
+            openFailed(path, EBUSY);
         }
         ::ioctl(fd, TIOCEXCL);
+        // Kept to give the port back as it was found.
+        original_ = {};
+        hasOriginal_ = ::ioctl(fd, TCGETS2, &original_) == 0;
         fd_ = fd;
         try {
             applySettings(settings);
@@ -47,6 +81,7 @@ class PosixSerialDevice final : public SerialDevice {
 
     void close() override {
         if (fd_ >= 0) {
+            if (hasOriginal_) ::ioctl(fd_, TCSETS2, &original_);
             ::ioctl(fd_, TIOCNXCL);
             ::close(fd_);
             fd_ = -1;
@@ -59,12 +94,17 @@ class PosixSerialDevice final : public SerialDevice {
         requireOpen();
         struct termios2 tio {};
         if (::ioctl(fd_, TCGETS2, &tio) != 0)
-            throw SerialError(errnoText("cannot read line settings"));
-        // Raw mode, as cfmakeraw does.
-        tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON);
+            refuse(FailureKind::Other, errnoText("cannot read line settings"));
+        // Raw mode, as cfmakeraw does, and no flow control of either kind: the
+        // meter uses neither, so RTS/CTS left on by another program stalls our
+        // writes and XON/XOFF would take bytes 11 and 13 out of frames. No
+        // hang-up on close either: the line stays as the meter expects it.
+        tio.c_iflag &=
+            ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY);
         tio.c_oflag &= ~OPOST;
         tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-        tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CBAUD | (CBAUD << IBSHIFT));
+        tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CBAUD | (CBAUD << IBSHIFT) |
+                         CRTSCTS | HUPCL);
         tio.c_cflag |= CREAD | CLOCAL;
         switch (s.dataBits) {
         case 5:
@@ -104,7 +144,7 @@ class PosixSerialDevice final : public SerialDevice {
         tio.c_cc[VMIN] = 0;
         tio.c_cc[VTIME] = 0;
         if (::ioctl(fd_, TCSETS2, &tio) != 0)
-            throw SerialError(errnoText("cannot apply line settings"));
+            refuse(FailureKind::Other, errnoText("cannot apply line settings"));
     }
 
     void write(std::span<const std::uint8_t> bytes) override {
@@ -116,10 +156,13 @@ class PosixSerialDevice final : public SerialDevice {
                 done += static_cast<std::size_t>(n);
             } else if (n < 0 && errno == EAGAIN) {
                 pollfd p{fd_, POLLOUT, 0};
-                if (::poll(&p, 1, 1000) <= 0) throw SerialError("serial port does not accept data");
-                if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) failed("serial port hung up");
+                if (::poll(&p, 1, 1000) <= 0)
+                    refuse(FailureKind::Other, "serial port does not accept data");
+                if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) wentAway();
             } else if (n < 0 && errno != EINTR) {
-                failed(errnoText("cannot write to serial port"));
+                const int code = errno;
+                if (code == EIO || code == ENODEV || code == ENXIO) wentAway();
+                failed(FailureKind::Other, errnoText("cannot write to serial port", code));
             }
         }
     }
@@ -132,12 +175,13 @@ class PosixSerialDevice final : public SerialDevice {
         // In raw mode an empty read is also what a quiet line gives; only a
         // hang-up (an unplugged adapter) makes it final. EIO is the other end
         // of a pseudo-terminal gone. Nothing more will come through either.
-        if ((n == 0 && hungUp()) || (n < 0 && errno == EIO)) {
+        if ((n == 0 && hungUp()) || (n < 0 && (errno == EIO || errno == ENODEV))) {
+            recordHangUp();
             close();
             return 0;
         }
         if (n == 0) return 0;
-        failed(errnoText("cannot read from serial port"));
+        failed(FailureKind::Other, errnoText("cannot read from serial port"));
     }
 
     bool waitReadable(std::chrono::milliseconds timeout) override {
@@ -146,7 +190,10 @@ class PosixSerialDevice final : public SerialDevice {
         int rc = ::poll(&p, 1, static_cast<int>(timeout.count()));
         // Input still there after a hang-up is read first; the read then sees the hang-up.
         if (rc > 0 && (p.revents & POLLIN)) return true;
-        if (rc > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) close();
+        if (rc > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+            recordHangUp();
+            close();
+        }
         return false;
     }
 
@@ -156,7 +203,12 @@ class PosixSerialDevice final : public SerialDevice {
 
   private:
     void requireOpen() const {
-        if (fd_ < 0) throw SerialError("serial port is not open");
+        if (fd_ < 0) refuse(FailureKind::NoDevice, "serial port is not open");
+    }
+
+    static void recordHangUp() {
+        recordFailure(FailureKind::NoDevice,
+                      "the serial device went away (adapter unplugged or hung up)");
     }
 
     bool hungUp() const {
@@ -165,9 +217,15 @@ class PosixSerialDevice final : public SerialDevice {
     }
 
     // A device that failed is closed, so the next exchange opens it afresh.
-    [[noreturn]] void failed(const std::string& what) {
+    [[noreturn]] void failed(FailureKind kind, const std::string& what) {
         close();
-        throw SerialError(what);
+        refuse(kind, what);
+    }
+
+    [[noreturn]] void wentAway() {
+        recordHangUp();
+        close();
+        throw SerialError("serial port hung up");
     }
 
     // USB adapters (FTDI and others) hold bytes back for up to 16 ms unless asked
@@ -181,6 +239,8 @@ class PosixSerialDevice final : public SerialDevice {
     }
 
     int fd_ = -1;
+    struct termios2 original_ {};
+    bool hasOriginal_ = false;
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 // (MultiByteToWideChar and WideCharToMultiByte) and its ANSI code page (GetACP).
 // The lossless rules on top of them are shared (codepage.cpp).
 #include "codepage_conversion.h"
+#include "last_failure.h"
 
 #include <windows.h>
 
@@ -10,9 +11,16 @@
 namespace sondrel {
 namespace {
 
+// The code page's number, when the system has its tables.
 UINT windowsNumberOf(const CodePage& codePage) {
-    if (codePage.number() == 0)
-        throw std::runtime_error("code page not available: " + codePage.name());
+    if (codePage.number() == 0 || !IsValidCodePage(codePage.number())) {
+        const std::string text =
+            (codePage.number() ? "code page " + std::to_string(codePage.number())
+                               : "code set " + codePage.name()) +
+            " is not available on this system";
+        recordFailure(FailureKind::CodePage, text);
+        throw std::runtime_error(text);
+    }
     return codePage.number();
 }
 

@@ -3,6 +3,9 @@
 // system (Device Manager), so linking a number is refused here.
 #include "port_registry.h"
 
+#include "last_failure.h"
+#include "serial_device.h"
+
 #include <windows.h>
 
 #include <stdexcept>
@@ -39,6 +42,14 @@ std::vector<PortEntry> PortRegistry::list() const {
 std::optional<std::string> PortRegistry::resolve(int number) const {
     if (number < FirstPortNumber || number > LastPortNumber) return std::nullopt;
     return deviceOf(number);
+}
+
+std::string PortRegistry::deviceToOpen(int number) const {
+    if (auto device = resolve(number)) return *device;
+    const std::string text = "no serial port COM" + std::to_string(number) +
+                             ": Windows numbers ports 1 to 16 (Device Manager)";
+    recordFailure(FailureKind::NoDevice, text);
+    throw SerialError(text);
 }
 
 void PortRegistry::link(int, const std::string&) const {

@@ -6,6 +6,8 @@
 // among them), nor are the modem lines, which some ports refuse.
 #include "serial_device.h"
 
+#include "last_failure.h"
+
 #include <windows.h>
 
 #include <vector>
@@ -30,6 +32,41 @@ std::string systemErrorText(const std::string& what, DWORD code) {
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r'))
         message.pop_back();
     return what + ": " + (message.empty() ? "error " + std::to_string(code) : message);
+}
+
+// Records why the call fails and throws.
+[[noreturn]] void refuse(FailureKind kind, const std::string& text) {
+    recordFailure(kind, text);
+    throw SerialError(text);
+}
+
+// The kind of failure a system error code means for a serial port.
+FailureKind failureKindOf(DWORD code) {
+    switch (code) {
+    // Windows gives a port another program holds as access denied.
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_BUSY:
+        return FailureKind::InUse;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_BAD_COMMAND:
+    case ERROR_GEN_FAILURE:
+    case ERROR_OPERATION_ABORTED:
+    case ERROR_NOT_READY:
+        return FailureKind::NoDevice;
+    default:
+        return FailureKind::Other;
+    }
+}
+
+[[noreturn]] void systemFailed(const std::string& what, DWORD code) {
+    const std::string text = systemErrorText(what, code);
+    refuse(failureKindOf(code), failureKindOf(code) == FailureKind::InUse
+                                    ? text + " (in use by another program)"
+                                    : text);
 }
 
 BYTE parityCode(Parity parity) {
@@ -60,13 +97,12 @@ class WinSerialDevice final : public SerialDevice {
         // Share mode 0: no other program may open the port while we hold it.
         HANDLE handle = CreateFileW(widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                     OPEN_EXISTING, 0, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) {
-            const DWORD code = GetLastError();
-            if (code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION)
-                throw SerialError("serial port " + path + " is in use by another program");
-            throw SerialError(systemErrorText("cannot open " + path, code));
-        }
+        if (handle == INVALID_HANDLE_VALUE) systemFailed("cannot open " + path, GetLastError());
         handle_ = handle;
+        // Kept to give the port back as it was found.
+        original_ = DCB{};
+        original_.DCBlength = sizeof original_;
+        hasOriginal_ = GetCommState(handle_, &original_) != 0;
         try {
             applySettings(settings);
         } catch (...) {
@@ -79,6 +115,7 @@ class WinSerialDevice final : public SerialDevice {
 
     void close() override {
         if (handle_ != INVALID_HANDLE_VALUE) {
+            if (hasOriginal_) SetCommState(handle_, &original_);
             CloseHandle(handle_);
             handle_ = INVALID_HANDLE_VALUE;
         }
@@ -91,14 +128,14 @@ class WinSerialDevice final : public SerialDevice {
         requireOpen();
         DCB dcb{};
         dcb.DCBlength = sizeof dcb;
-        if (!GetCommState(handle_, &dcb))
-            throw SerialError(systemErrorText("cannot read line settings", GetLastError()));
+        if (!GetCommState(handle_, &dcb)) systemFailed("cannot read line settings", GetLastError());
         dcb.BaudRate = s.baud;
         dcb.ByteSize = static_cast<BYTE>(s.dataBits);
         dcb.Parity = parityCode(s.parity);
         dcb.fParity = s.parity != Parity::None;
         dcb.StopBits = s.stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
-        // Raw binary bytes: no software flow control, no byte replaced or dropped.
+        // Raw binary bytes: no flow control of either kind, no byte replaced or
+        // dropped, whatever another program left on the port.
         dcb.fBinary = TRUE;
         dcb.fOutX = FALSE;
         dcb.fInX = FALSE;
@@ -111,7 +148,7 @@ class WinSerialDevice final : public SerialDevice {
         dcb.fDtrControl = DTR_CONTROL_ENABLE;
         dcb.fRtsControl = RTS_CONTROL_ENABLE;
         if (!SetCommState(handle_, &dcb))
-            throw SerialError(systemErrorText("cannot apply line settings", GetLastError()));
+            systemFailed("cannot apply line settings", GetLastError());
     }
 
     void write(std::span<const std::uint8_t> bytes) override {
@@ -121,8 +158,8 @@ class WinSerialDevice final : public SerialDevice {
             DWORD written = 0;
             if (!WriteFile(handle_, bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
                            &written, nullptr))
-                throw SerialError(systemErrorText("cannot write to serial port", GetLastError()));
-            if (written == 0) throw SerialError("serial port does not accept data");
+                systemFailed("cannot write to serial port", GetLastError());
+            if (written == 0) refuse(FailureKind::Other, "serial port does not accept data");
             done += written;
         }
     }
@@ -139,7 +176,7 @@ class WinSerialDevice final : public SerialDevice {
         setReadTimeout(ImmediateRead);
         DWORD got = 0;
         if (!ReadFile(handle_, into.data() + n, static_cast<DWORD>(into.size() - n), &got, nullptr))
-            throw SerialError(systemErrorText("cannot read from serial port", GetLastError()));
+            systemFailed("cannot read from serial port", GetLastError());
         return n + got;
     }
 
@@ -155,6 +192,9 @@ class WinSerialDevice final : public SerialDevice {
         if (!ReadFile(handle_, &byte, 1, &got, nullptr)) {
             // A port that fails its reads (unplugged adapter) must not be polled
             // in a tight loop: sit out the wait as a silent line would.
+            const DWORD code = GetLastError();
+            recordFailure(failureKindOf(code),
+                          systemErrorText("cannot read from serial port", code));
             Sleep(ms);
             return false;
         }
@@ -173,7 +213,7 @@ class WinSerialDevice final : public SerialDevice {
     static constexpr DWORD NoTimeoutSet = MAXDWORD;
 
     void requireOpen() const {
-        if (!isOpen()) throw SerialError("serial port is not open");
+        if (!isOpen()) refuse(FailureKind::NoDevice, "serial port is not open");
     }
 
     // totalMs 0: return at once with what is there; otherwise wait up to totalMs.
@@ -187,13 +227,15 @@ class WinSerialDevice final : public SerialDevice {
         }
         t.WriteTotalTimeoutConstant = WriteTimeoutMs;
         if (!SetCommTimeouts(handle_, &t))
-            throw SerialError(systemErrorText("cannot set serial timeouts", GetLastError()));
+            systemFailed("cannot set serial timeouts", GetLastError());
         readTimeout_ = totalMs;
     }
 
     HANDLE handle_ = INVALID_HANDLE_VALUE;
     DWORD readTimeout_ = NoTimeoutSet;
     std::vector<std::uint8_t> pending_;
+    DCB original_{};
+    bool hasOriginal_ = false;
 };
 
 } // namespace

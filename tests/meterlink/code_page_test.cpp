@@ -1,13 +1,23 @@
 // Code pages: every byte sequence decodes to text that encodes back to the same
 // bytes in every code page a system can have, the system's code page follows
 // the locale, and a name read from the meter goes back to it unchanged.
+#include "common/plan_codec_entries.h"
+#include "common/plan_codec_numbers.h"
+#include "last_failure.h"
 #include "plan_test_plans.h"
 #include "platform/codepage.h"
 #include "platform/locale_code_pages.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <iconv.h>
 #include <optional>
 #include <random>
+#include <sched.h>
+#include <set>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace korvane::testing;
 using namespace sondrel;
@@ -101,6 +111,141 @@ TEST(LosslessCodePage, GbkKeepsItsCharactersAndMapsMeaninglessBytesReversibly) {
         EXPECT_EQ(text.find("\xEF\xBF\xBD"), std::string::npos) << "nothing is replaced";
         EXPECT_EQ(gbk.encode(text), bytes);
     }
+}
+
+TEST(PublishedTables, EachCodePageGivesItsCharactersTheirPublishedBytesBothWays) {
+    struct Case {
+        unsigned codePage;
+        const char* character;
+        std::string bytes;
+    };
+    // From the code pages' published tables (the Unicode Consortium's mappings
+    // of the Windows code pages).
+    const Case cases[] = {
+        {874, "ก", "\xA1"},      {874, "฿", "\xDF"},      {874, "€", "\x80"},
+        {874, "๙", "\xF9"},      {932, "あ", "\x82\xA0"}, {932, "日", "\x93\xFA"},
+        {932, "ｱ", "\xB1"},      {932, "本", "\x96\x7B"}, {936, "中", "\xD6\xD0"},
+        {936, "频", "\xC6\xB5"}, {936, "国", "\xB9\xFA"}, {949, "한", "\xC7\xD1"},
+        {949, "국", "\xB1\xB9"}, {949, "가", "\xB0\xA1"}, {950, "中", "\xA4\xA4"},
+        {950, "文", "\xA4\xE5"}, {950, "灣", "\xC6\x57"}, {1250, "ő", "\xF5"},
+        {1250, "Ł", "\xA3"},     {1250, "ř", "\xF8"},     {1250, "Š", "\x8A"},
+        {1251, "Ж", "\xC6"},     {1251, "я", "\xFF"},     {1251, "Ё", "\xA8"},
+        {1251, "Ў", "\xA1"},     {1252, "€", "\x80"},     {1252, "é", "\xE9"},
+        {1252, "Ÿ", "\x9F"},     {1252, "ß", "\xDF"},     {1253, "Ω", "\xD9"},
+        {1253, "α", "\xE1"},     {1253, "Ά", "\xA2"},     {1253, "ώ", "\xFE"},
+        {1254, "ğ", "\xF0"},     {1254, "İ", "\xDD"},     {1254, "ş", "\xFE"},
+        {1255, "א", "\xE0"},     {1255, "ת", "\xFA"},     {1255, "₪", "\xA4"},
+        {1256, "ب", "\xC8"},     {1256, "ع", "\xDA"},     {1256, "پ", "\x81"},
+        {1257, "ą", "\xE0"},     {1257, "ž", "\xFE"},     {1257, "Ė", "\xCB"},
+        {1258, "₫", "\xFE"},     {1258, "ơ", "\xF5"},     {1258, "Đ", "\xD0"},
+    };
+    std::set<unsigned> covered;
+    for (const Case& c : cases) {
+        const CodePage codePage(c.codePage);
+        EXPECT_EQ(codePage.encode(c.character), c.bytes) << c.codePage << " " << c.character;
+        EXPECT_EQ(codePage.decode(c.bytes), c.character) << c.codePage << " " << c.character;
+        // In a text too, between plain letters.
+        EXPECT_EQ(codePage.decode("A" + c.bytes + "1"), std::string("A") + c.character + "1");
+        covered.insert(c.codePage);
+    }
+    EXPECT_EQ(covered, std::set<unsigned>(std::begin(AnsiCodePages), std::end(AnsiCodePages)));
+}
+
+TEST(PublishedTables, BuiltInWindows1252AgreesWithTheSystemConversionOnEveryByte) {
+    iconv_t cd = iconv_open("UTF-8", "WINDOWS-1252");
+    if (cd == reinterpret_cast<iconv_t>(-1)) GTEST_SKIP() << "the system has no WINDOWS-1252";
+    const CodePage western(1252);
+    for (int b = 1; b < 256; ++b) {
+        char in = static_cast<char>(b);
+        char out[8] = {};
+        char* inPtr = &in;
+        char* outPtr = out;
+        size_t inLeft = 1, outLeft = sizeof out;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)) continue;
+        const std::string text(out, static_cast<size_t>(outPtr - out));
+        EXPECT_EQ(western.decodeByte(static_cast<unsigned char>(b)), text) << "byte " << b;
+        EXPECT_EQ(western.encode(text), std::string(1, in)) << "byte " << b;
+    }
+    iconv_close(cd);
+}
+
+namespace {
+
+// Where glibc keeps its conversion modules.
+std::optional<std::string> conversionModulesFolder() {
+    for (const char* folder :
+         {"/usr/lib/x86_64-linux-gnu/gconv", "/usr/lib/aarch64-linux-gnu/gconv", "/usr/lib64/gconv",
+          "/usr/lib/gconv"})
+        if (std::filesystem::exists(std::string(folder) + "/gconv-modules")) return folder;
+    return std::nullopt;
+}
+
+constexpr const char* InsideEmptyModulesEnv = "SONDREL_TEST_WITHOUT_CONVERSION_MODULES";
+constexpr int CannotHideModules = 77;
+
+// Runs this very test again in a child that sees an empty folder where the
+// conversion modules are (a private mount namespace). Returns the child's
+// exit status.
+int rerunWithoutConversionModules(const std::string& folder) {
+    const std::string filter =
+        std::string("--gtest_filter=") +
+        ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name() + "." +
+        ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    const pid_t child = fork();
+    if (child == 0) {
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
+            mount("none", folder.c_str(), "tmpfs", 0, nullptr) != 0)
+            _exit(CannotHideModules);
+        ::setenv(InsideEmptyModulesEnv, "1", 1);
+        ::unsetenv("GCONV_PATH");
+        execl("/proc/self/exe", "code_page_test", filter.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+} // namespace
+
+TEST(WithoutConversionModules, Windows1252AndAsciiStillWorkAndOtherCodePagesSayTheyAreMissing) {
+    if (!std::getenv(InsideEmptyModulesEnv)) {
+        const auto folder = conversionModulesFolder();
+        if (!folder) GTEST_SKIP() << "no glibc conversion modules folder here";
+        const int status = rerunWithoutConversionModules(*folder);
+        if (status == CannotHideModules) GTEST_SKIP() << "cannot make a private mount namespace";
+        EXPECT_EQ(status, 0) << "the checks without conversion modules failed (output above)";
+        return;
+    }
+    ASSERT_EQ(iconv_open("UTF-8", "WINDOWS-1251"), reinterpret_cast<iconv_t>(-1))
+        << "the modules are still there";
+
+    const CodePage western(1252);
+    EXPECT_EQ(western.decode("caf\xE9 \x80\x81"), "café €\u0081");
+    EXPECT_EQ(western.encode("café €\u0081"), std::string("caf\xE9 \x80\x81"));
+    EXPECT_EQ(western.encode("频"), std::nullopt);
+
+    // Plain ASCII names travel in any code page.
+    for (unsigned number : AnsiCodePages) {
+        const CodePage codePage(number);
+        EXPECT_EQ(codePage.decode("CH 12"), "CH 12") << number;
+        EXPECT_EQ(codePage.encode("CH 12"), std::string("CH 12")) << number;
+        AnalogEntry entry;
+        entry.name = {'S', '1', '2'};
+        EXPECT_EQ(analogChannelOf(entry, codePage).ChannelName, "S12") << number;
+    }
+
+    // Anything else in a code page that needs the modules fails and says so.
+    clearLastFailure();
+    AnalogEntry korean;
+    korean.name = {0xC7, 0xD1, 'A'};
+    EXPECT_ANY_THROW(analogChannelOf(korean, CodePage(949)));
+    const Failure failure = lastFailure();
+    EXPECT_EQ(failure.kind, FailureKind::CodePage);
+    EXPECT_NE(failure.text.find("code page 949 is not available"), std::string::npos)
+        << failure.text;
 }
 
 TEST(LocaleCodePage, EachLocaleGetsTheCodePageWindowsTiesToIt) {

@@ -3,6 +3,7 @@
 // modulations, symbol rates, user names, and the packet layouts and counts.
 #include "common/plan_codec_numbers.h"
 #include "common/plan_codec_packets.h"
+#include "last_failure.h"
 
 #include <gtest/gtest.h>
 
@@ -81,14 +82,47 @@ TEST(AnalogEntry, ShortNamesGetBlanksInFrontAndBlanksTravelAsZero) {
     EXPECT_EQ(analogRead(Bytes{0, 0, 0, 0, 0, 0, 0}).ChannelName, "   ");
 }
 
-TEST(AnalogEntry, NameCharactersTravelAsTheirOneByteCodeInTheCodePage) {
+TEST(AnalogEntry, NamesTravelAsTheBytesOfTheirTextInTheCodePage) {
     const Bytes accented = analogBytes(analogChannel("é1", 100), Latin);
     EXPECT_EQ(accented[1], 0xE9);
     EXPECT_EQ(analogRead(accented, Latin).ChannelName, " é1");
-    // A double-byte GBK character, and a character Windows-1252 lacks, cannot go.
-    EXPECT_THROW(analogBytes(analogChannel("频1", 100), Chinese), PlanValueDoesNotFit);
-    EXPECT_THROW(analogBytes(analogChannel("频1", 100), Latin), PlanValueDoesNotFit);
-    EXPECT_THROW(analogBytes(analogChannel("é1", 100), Chinese), PlanValueDoesNotFit);
+    // A double-byte GBK character takes two of the three bytes, both ways.
+    const Bytes chinese = analogBytes(analogChannel("中A", 100), Chinese);
+    EXPECT_EQ(Bytes(chinese.begin(), chinese.begin() + 3), (Bytes{0xD6, 0xD0, 0x41}));
+    EXPECT_EQ(analogRead(Bytes{0xD6, 0xD0, 0x41, 0, 0, 0, 0}, Chinese).ChannelName, "中A");
+    EXPECT_EQ(analogRead(Bytes{0x41, 0xC6, 0xB5, 0, 0, 0, 0}, Chinese).ChannelName, "A频");
+    // What does not fit whole is cut, and the blank goes in front.
+    const Bytes cut = analogBytes(analogChannel("AB频", 100), Chinese);
+    EXPECT_EQ(Bytes(cut.begin(), cut.begin() + 3), (Bytes{0x00, 0x41, 0x42}));
+}
+
+TEST(AnalogEntry, ReceivedNameBytesComeBackUnchangedWhateverTheyHold) {
+    for (const Bytes& name :
+         {Bytes{0xD6, 0x41, 0xD0}, Bytes{0x41, 0x42, 0xD6}, Bytes{0x81, 0xFF, 0x80},
+          Bytes{0xFE, 0xFE, 0xFE}, Bytes{0xD6, 0xD0, 0x81}}) {
+        Bytes entry(name);
+        entry.insert(entry.end(), {0, 0x15, 0x95, 0x04});
+        EXPECT_EQ(analogBytes(analogRead(entry, Chinese), Chinese), entry)
+            << int(name[0]) << " " << int(name[1]) << " " << int(name[2]);
+    }
+}
+
+TEST(AnalogEntry, ACharacterWithoutACodeFailsAndSaysWhichOne) {
+    struct Case {
+        const char* name;
+        const CodePage& codePage;
+        const char* character;
+    };
+    const Case cases[] = {{"频1", Latin, "频"}, {"Aب", Chinese, "ب"}, {"xΩ", Latin, "Ω"}};
+    for (const Case& c : cases) {
+        clearLastFailure();
+        EXPECT_THROW(analogBytes(analogChannel(c.name, 100), c.codePage), PlanValueDoesNotFit);
+        const Failure failure = lastFailure();
+        EXPECT_EQ(failure.kind, FailureKind::CodePage) << c.name;
+        EXPECT_NE(failure.text.find(std::string("\"") + c.character + "\""), std::string::npos)
+            << failure.text;
+    }
+    clearLastFailure();
     EXPECT_THROW(analogBytes(analogChannel("\xFF\x41", 100), Latin), PlanValueDoesNotFit);
 }
 
@@ -236,6 +270,28 @@ TEST(DigitalEntry, NameBlanksAreSentUnchangedAndNumberMustFitAByte) {
     EXPECT_THROW(digitalBytes(channel), PlanValueDoesNotFit);
     channel.ChannelNumber = -1;
     EXPECT_THROW(digitalBytes(channel), PlanValueDoesNotFit);
+}
+
+TEST(DigitalEntry, NamesDecodeAsOneTextAndTheirThreeBytesGoBackUnchanged) {
+    const auto nameBytes = [](const ChannellistDigi& c) {
+        Bytes out(DigitalEntrySize);
+        packDigitalEntry(digitalEntryOf(c, Chinese), std::span(out).first<DigitalEntrySize>());
+        return out;
+    };
+    ChannellistDigi channel = digitalChannel();
+    channel.ChannelName = "中A";
+    Bytes bytes = nameBytes(channel);
+    EXPECT_EQ(Bytes(bytes.begin() + 12, bytes.begin() + 16), (Bytes{0xD6, 0xD0, 0x41, 0}));
+    const auto read = [](const Bytes& b) {
+        return digitalChannelOf(unpackDigitalEntry(std::span(b).first<DigitalEntrySize>()),
+                                Chinese);
+    };
+    EXPECT_EQ(read(bytes).ChannelName, std::string("中A\0", 5));
+    for (const Bytes& name :
+         {Bytes{0x41, 0xD6, 0xD0}, Bytes{0xD6, 0x41, 0xFF}, Bytes{0x41, 0x42, 0xD6}}) {
+        std::copy(name.begin(), name.end(), bytes.begin() + 12);
+        EXPECT_EQ(nameBytes(read(bytes)), bytes) << int(name[0]) << " " << int(name[1]);
+    }
 }
 
 TEST(Rate, TextInMegasymbolsToThousandthsAndBack) {

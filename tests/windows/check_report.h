@@ -19,7 +19,12 @@ class CheckReport {
         std::fflush(stdout);
         return ok;
     }
-    int close() const {
+    // Closes the report; a count of cases other than the expected one is a
+    // failure of its own (a case that stopped running, or one added unawares).
+    int close(int expectedCases) {
+        if (passed_ + failed_ != expectedCases)
+            check("the expected number of cases ran", false,
+                  std::to_string(passed_ + failed_) + " of " + std::to_string(expectedCases));
         std::printf("%d passed, %d failed\n", passed_, failed_);
         std::fflush(stdout);
         return failed_ == 0 ? 0 : 1;

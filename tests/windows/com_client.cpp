@@ -33,6 +33,19 @@ GUID guidOf(const sondrel::Guid& id) {
     return out;
 }
 
+// The level korvane-sim's default signal model gives at 471.25 MHz with its
+// demo plan active: the video carrier of channel E21 with tilt and spread, in
+// the tenths the meter sends.
+constexpr double SimulatedLevelAt471_25 = 82.5;
+
+// The cases main() runs, with and without the port of a silent meter; a case
+// that silently stops running fails the check.
+constexpr int ExpectedCases = 44;
+constexpr int SilentLineCases = 4;
+
+// A port number the Wine prefix has no device for.
+constexpr short AbsentPort = 9;
+
 // The type library's identity and the record the round trip builds arrays of.
 const GUID LibraryId = {
     0x6F1C2A92, 0x3B7E, 0x4D15, {0x9A, 0x0C, 0x5E, 0x2B, 0x7D, 0x4C, 0x8A, 0x01}};
@@ -375,8 +388,9 @@ void checkMeasurements(_KorvaneConnection* meter) {
     VARIANT asNumber;
     VariantInit(&asNumber);
     const bool numeric = SUCCEEDED(VariantChangeType(&asNumber, &level, 0, VT_R8));
-    report.check("GetLevelByFrequence reads a carrier's level",
-                 isShort(outcome, 1) && numeric && V_R8(&asNumber) > 20 && V_R8(&asNumber) < 130,
+    report.check("GetLevelByFrequence reads the simulator's level of the carrier",
+                 isShort(outcome, 1) && numeric &&
+                     std::fabs(V_R8(&asNumber) - SimulatedLevelAt471_25) < 0.001,
                  describe(outcome) + " level " + describe(level));
     VariantClear(&level);
 
@@ -390,6 +404,40 @@ void checkMeasurements(_KorvaneConnection* meter) {
     meter->ReadSLMVolume(&volume, &result);
     report.check("ReadSLMVolume writes back a byte", result == 1 && volume == 5,
                  std::to_string(result) + " volume " + std::to_string(volume));
+}
+
+// A member that fails keeps its result 0 and S_OK; the cause is in the
+// thread's IErrorInfo for a client that asks, and a call that succeeds leaves
+// none there.
+void checkFailureReason(_KorvaneConnection* meter, short port, short absentPort) {
+    meter->put_PortDevice(absentPort);
+    VARIANT outcome;
+    VariantInit(&outcome);
+    const HRESULT hr = meter->OpenDeviceConnection(&outcome);
+    IErrorInfo* error = nullptr;
+    BSTR description = nullptr, source = nullptr;
+    if (GetErrorInfo(0, &error) == S_OK && error) {
+        error->GetDescription(&description);
+        error->GetSource(&source);
+        error->Release();
+    }
+    const std::string absent = "COM" + std::to_string(absentPort);
+    report.check("a failed member gives result 0, S_OK and the cause in IErrorInfo",
+                 hr == S_OK && isShort(outcome, 0) &&
+                     textOf(description).find(absent) != std::string::npos &&
+                     textOf(source) == "Sondrel.KorvaneConnection",
+                 hex(hr) + " " + describe(outcome) + " " + textOf(source) + ": " +
+                     textOf(description));
+    SysFreeString(description);
+    SysFreeString(source);
+
+    meter->put_PortDevice(port);
+    meter->OpenDeviceConnection(&outcome);
+    error = nullptr;
+    const HRESULT after = GetErrorInfo(0, &error);
+    report.check("a member that succeeds leaves no IErrorInfo",
+                 isShort(outcome, 1) && after == S_FALSE, describe(outcome) + " " + hex(after));
+    if (error) error->Release();
 }
 
 void checkMemberError(_KorvaneConnection* meter, IDispatch* object) {
@@ -624,7 +672,69 @@ void checkSilentLine(_KorvaneConnection* meter, short port, short silentPort) {
     meter->put_PortDevice(port);
 }
 
-void checkLateBoundByRef(IDispatch* object) {
+HANDLE openPort(short port) {
+    const std::wstring name = L"\\\\.\\COM" + std::to_wstring(port);
+    return CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                       nullptr);
+}
+
+// Flow control as another program may leave it on a port: RTS/CTS and XON/XOFF
+// on, or all off. False when the port cannot be opened or set.
+bool setFlowControl(short port, bool on) {
+    HANDLE handle = openPort(port);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    bool done = GetCommState(handle, &dcb);
+    dcb.fOutxCtsFlow = on;
+    dcb.fRtsControl = on ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_ENABLE;
+    dcb.fOutX = on;
+    dcb.fInX = on;
+    done = done && SetCommState(handle, &dcb);
+    CloseHandle(handle);
+    return done;
+}
+
+// The flow control set on a port now, as text ("cts rts outx inx" when all on;
+// Wine shows RTS/CTS as cts alone).
+std::string flowControlOf(short port) {
+    HANDLE handle = openPort(port);
+    if (handle == INVALID_HANDLE_VALUE) return "(cannot open)";
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    std::string out = GetCommState(handle, &dcb) ? "" : "(no state)";
+    CloseHandle(handle);
+    if (dcb.fOutxCtsFlow) out += "cts ";
+    if (dcb.fRtsControl == RTS_CONTROL_HANDSHAKE) out += "rts ";
+    if (dcb.fOutX) out += "outx ";
+    if (dcb.fInX) out += "inx ";
+    return out;
+}
+
+// A port another program left with flow control on: the library talks to the
+// meter all the same, and gives the port back as it found it.
+void checkLineGivenBack(_KorvaneConnection* meter, short port, short otherPort) {
+    meter->put_PortDevice(otherPort); // the library lets the meter's port go
+    const bool set = setFlowControl(port, true);
+    const std::string found = flowControlOf(port);
+    meter->put_PortDevice(port);
+    unsigned char volume = 0;
+    short result = 0;
+    meter->ReadSLMVolume(&volume, &result);
+    report.check("the meter answers on a port left with flow control on",
+                 set && found.find("cts") != std::string::npos &&
+                     found.find("outx") != std::string::npos &&
+                     found.find("inx") != std::string::npos && result == 1 && volume == 5,
+                 "found '" + found + "' result " + std::to_string(result));
+    meter->put_PortDevice(otherPort);
+    const std::string after = flowControlOf(port);
+    report.check("the port's flow control is given back when the library lets it go",
+                 after == found, "'" + after + "'");
+    setFlowControl(port, false);
+    meter->put_PortDevice(port);
+}
+
+void checkLateBoundByRef(IDispatch* object, short expectedPort) {
     VARIANT revision, outcome;
     VariantInit(&revision);
     VariantInit(&outcome);
@@ -660,7 +770,8 @@ void checkLateBoundByRef(IDispatch* object) {
     short port = 0;
     hr = invoke(object, 0x68030001, DISPATCH_PROPERTYGET, {}, &outcome);
     port = V_VT(&outcome) == VT_I2 ? V_I2(&outcome) : -1;
-    report.check("PortDevice get through Invoke", hr == S_OK && port > 0, std::to_string(port));
+    report.check("PortDevice get through Invoke gives the port put",
+                 hr == S_OK && port == expectedPort, std::to_string(port));
 
     unsigned char volume = 0;
     hr = invoke(object, 0x60030016, DISPATCH_METHOD, {byRef(VT_UI1, &volume)}, &outcome);
@@ -691,16 +802,20 @@ int main(int argc, char** argv) {
         checkNames(object);
         checkRecordLayouts();
         checkConnection(meter, port);
+        checkFailureReason(meter, port, AbsentPort);
         checkPlanSlot(meter);
         checkMeasurements(meter);
         checkMemberError(meter, object);
         checkPlanTransfer(meter, object);
         checkDates(meter, object);
-        checkLateBoundByRef(object);
+        checkLateBoundByRef(object, port);
         checkMessagesDuringTransfer(meter);
-        if (silentPort > 0) checkSilentLine(meter, port, silentPort);
+        if (silentPort > 0) {
+            checkLineGivenBack(meter, port, silentPort);
+            checkSilentLine(meter, port, silentPort);
+        }
         meter->Release();
     }
     CoUninitialize();
-    return report.close();
+    return report.close(ExpectedCases + (silentPort > 0 ? SilentLineCases : 0));
 }
