@@ -50,7 +50,11 @@ void CellEditing::connectGrid() {
     connect(grid, &Grid::mouseDown, this, &CellEditing::HandleGridMouse);
     connect(grid, &Grid::keyDown, this, &CellEditing::HandleGridKey);
     connect(grid, &Grid::beforeInsert, this, [this](bool& cancel) {
-        if (!form_.InsertChannel()) cancel = true;
+        // Failing like the toolbar's Insert: said, and nothing leaves the key handler.
+        bool inserted = false;
+        form_.runStoreStep(Text(TextId::Insert).trimmed(),
+                           [&] { inserted = form_.InsertChannel(); });
+        if (!inserted) cancel = true;
     });
     connect(grid, &Grid::beforeDelete, this, [](bool& cancel) {
         // Rows go only through the toolbar's Delete, which asks Yes or No.
@@ -64,7 +68,11 @@ void CellEditing::connectGrid() {
         form_.setButtonEnabled(DeleteButton, true);
     });
     connect(grid, &Grid::scroll, this, [this] { form_.Combo3()->hide(); });
-    connect(grid, &Grid::error, this, [](int, int& response) { response = 0; });
+    // Text that does not convert is dealt with by the entry checks; a row the
+    // database refused is said by the grid at once.
+    connect(grid, &Grid::error, this, [](int code, int& response) {
+        if (code != GridError::RowNotWritten) response = 0;
+    });
     // On leaving the grid: a check on entering it would run again each time a
     // message box hands the focus back, without end.
     connect(grid, &Grid::lostFocus, this, [this] {
