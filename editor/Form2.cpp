@@ -252,7 +252,7 @@ QString Form2::commandCaption(const QString& key) const {
 void Form2::dispatch(const QString& key) {
     // A cell still being edited belongs to the plan the command works on; a
     // change the database refused is not carried into another plan.
-    if (!fregtable_->commitPendingEdits()) {
+    if (!commitEdits()) {
         tell(ownText(OwnText::CommandRefusedUnwritten).arg(commandCaption(key)),
              MessageStyle::Exclamation);
         return;
@@ -371,9 +371,14 @@ void Form2::Timer1_Timer() {
         progressBar1_->setValue(progressBar1_->value() + 5);
 }
 
+bool Form2::commitEdits() {
+    if (auto* editing = findChild<CellEditing*>()) editing->commitOpenEditor();
+    return fregtable_->commitPendingEdits();
+}
+
 void Form2::Command3_Click() {
     if (transferActive_) return;
-    fregtable_->commitPendingEdits();
+    commitEdits();
     sendPlanHeader(*this);
 }
 
@@ -391,7 +396,7 @@ void Form2::CancelTransfer_Click() {
 
 void Form2::runMeterJob(MeterJob job, std::function<void()> whenDone, TransferKind kind) {
     if (transferActive_) return;
-    fregtable_->commitPendingEdits();
+    commitEdits();
     transferActive_ = true;
     closeAfterTransfer_ = false;
     endedDuringQuestion_ = false;

@@ -125,6 +125,9 @@ class Form2 : public QWidget {
     void showTransferProgress(int done, int total);
     void transferEnded();
     void finishTransfer();
+    // Commits the Audio Offset list's value and the grid's edits; false when
+    // the database refused a row.
+    bool commitEdits();
     QString commandCaption(const QString& key) const;
 
     PlanStore store_;

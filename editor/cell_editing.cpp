@@ -39,6 +39,16 @@ CellEditing::CellEditing(Form2& form, ChannelEntryChecks& checks)
     connectGrid();
     connect(qApp, &QApplication::focusChanged, this, &CellEditing::onFocusChanged);
     connect(form.Combo3(), &QComboBox::activated, this, &CellEditing::writeChosenValue);
+    // A re-read puts other channels under the rows: the list belonged to the
+    // channel it was opened for and goes, unwritten.
+    connect(form.Adodc1(), &QAbstractItemModel::modelReset, this, [this] {
+        editorBookmark_ = 0;
+        form_.Combo3()->hide();
+    });
+}
+
+void CellEditing::commitOpenEditor() {
+    if (form_.Combo3()->isVisible()) CloseCellEditor();
 }
 
 void CellEditing::connectGrid() {
@@ -113,7 +123,8 @@ void CellEditing::CloseCellEditor() {
 void CellEditing::writeChosenValue() {
     const QString chosen = form_.Combo3()->currentText();
     Grid& grid = *form_.Fregtable();
-    if (chosen == valueAtOpen_ || grid.currentBookmark() != editorBookmark_) return;
+    if (chosen == valueAtOpen_ || editorBookmark_ < 1 || grid.currentBookmark() != editorBookmark_)
+        return;
     grid.setColumnText(editorColumn, chosen);
     valueAtOpen_ = chosen;
 }
