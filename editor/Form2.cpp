@@ -14,20 +14,20 @@
 #include "twips.h"
 #include "validation.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QSessionManager>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSessionManager>
 #include <QTimer>
 #include <QToolButton>
-#include <QAction>
 
 namespace plandex {
 namespace {

@@ -296,10 +296,10 @@ void Grid::keyPressed(int qtKey, Qt::KeyboardModifiers modifiers, bool& handled)
         try {
             source_->deleteRows(rows);
         } catch (const StoreError& e) {
-            reportError(GridError::RowNotWritten,
-                        storeFailureMessage(ownText(OwnText::CommandNotDone)
-                                                .arg(Text(TextId::Delete).trimmed()),
-                                            e));
+            reportError(
+                GridError::RowNotWritten,
+                storeFailureMessage(
+                    ownText(OwnText::CommandNotDone).arg(Text(TextId::Delete).trimmed()), e));
         }
         emit afterDelete();
     }

@@ -28,8 +28,7 @@ int main(int argc, char** argv) {
         QApplication::installTranslator(&qtTexts);
 
     // One editor per plan database: a second one says so and leaves it alone.
-    plandex::LanguageOffset =
-        plandex::languageOffsetFor(sondrel::systemDefaultLanguageId());
+    plandex::LanguageOffset = plandex::languageOffsetFor(sondrel::systemDefaultLanguageId());
     const QString database = plandex::PlanStore::defaultDatabasePath();
     const plandex::DatabaseLock lock = plandex::lockPlanDatabase(database);
     if (!plandex::reportDatabaseLock(lock, database)) return 1;

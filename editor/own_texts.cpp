@@ -78,7 +78,8 @@ constexpr std::array ownTable{
              "The channel plan could not be read from the plan database."},
     OwnEntry{OwnText::CommandNotDone, "“%1”未能执行，频道表没有改变。",
              "%1 was not carried out; the channel plan is unchanged."},
-    OwnEntry{OwnText::EditNotWritten, "对第 %1 号频道的修改无法写入频道数据库，修改仍保留在表格中。",
+    OwnEntry{OwnText::EditNotWritten,
+             "对第 %1 号频道的修改无法写入频道数据库，修改仍保留在表格中。",
              "The change to channel %1 could not be written to the plan database; it stays "
              "in the grid."},
     OwnEntry{OwnText::CommandRefusedUnwritten, "“%1”未执行：表格中有尚未写入的修改。",

@@ -140,9 +140,8 @@ QString formatPlanText(const QString& title, const std::vector<PlanRow>& rows,
     const auto textOf = quoted ? quotedValue : textValue;
     QString text = title + lineEnd + (quoted ? quotedColumnHeader : columnHeader) + lineEnd;
     for (const PlanRow& row : rows) {
-        for (const QString& value :
-             {QString::number(row.id), textOf(row.name), textOf(row.type),
-              shortestDecimal(row.freq), shortestDecimal(row.audio1)})
+        for (const QString& value : {QString::number(row.id), textOf(row.name), textOf(row.type),
+                                     shortestDecimal(row.freq), shortestDecimal(row.audio1)})
             text += value + tab;
         text += lineEnd;
     }

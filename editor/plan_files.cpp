@@ -12,12 +12,13 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSettings>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -169,8 +170,8 @@ bool openPlan(Form2& form) {
     try {
         form.store().replaceAll(renumberedById(content->rows));
     } catch (const StoreError& e) {
-        tell(storeFailureMessage(
-                 ownText(OwnText::CommandNotDone).arg(Text(TextId::Open).trimmed()), e),
+        tell(storeFailureMessage(ownText(OwnText::CommandNotDone).arg(Text(TextId::Open).trimmed()),
+                                 e),
              MessageStyle::Exclamation);
         return false;
     }
@@ -216,7 +217,8 @@ void PrepareFileDialog(QFileDialog& dialog) {
 QString planFolder() {
     const QString last = QSettings().value(lastFolderKey).toString();
     if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 void rememberPlanFolder(const QString& file) {

@@ -29,7 +29,7 @@ PlanFileChooser* installPlanFileChooser(PlanFileChooser* chooser);
 void PrepareFileDialog(QFileDialog& dialog);
 
 // The folder a plan file was last opened from or saved to, or else the user's
-// documents folder; rememberPlanFolder records the folder of a file used.
+// documents folder (home when it has none); rememberPlanFolder records the folder of a file used.
 QString planFolder();
 void rememberPlanFolder(const QString& file);
 

@@ -332,9 +332,7 @@ void showHeader(Form2& form, const ChannelHead& head) {
     form.SpanValue = head.Span;
     // A unit the editor does not know clears the box rather than leaving the
     // previous unit in it for the next Download.
-    form.Combo5()->setCurrentText(head.Un == UnDbuv ? UnitDbuv
-                                  : head.Un == UnDbmv ? UnitDbmv
-                                                      : "");
+    form.Combo5()->setCurrentText(head.Un == UnDbuv ? UnitDbuv : head.Un == UnDbmv ? UnitDbmv : "");
 }
 
 SafeArray<Channellist> BuildChannelArray(const PlanStore& store) {

@@ -16,10 +16,9 @@ const FailureKind allKinds[] = {FailureKind::NoDevice,    FailureKind::Permissio
                                 FailureKind::InUse,       FailureKind::NoAnswer,
                                 FailureKind::WrongAnswer, FailureKind::CodePage,
                                 FailureKind::Cancelled,   FailureKind::Other};
-const StoreFailure allStoreFailures[] = {StoreFailure::Busy,     StoreFailure::ReadOnly,
-                                         StoreFailure::NotOpened, StoreFailure::Damaged,
-                                         StoreFailure::DiskFull, StoreFailure::RowGone,
-                                         StoreFailure::Other};
+const StoreFailure allStoreFailures[] = {
+    StoreFailure::Busy,     StoreFailure::ReadOnly, StoreFailure::NotOpened, StoreFailure::Damaged,
+    StoreFailure::DiskFull, StoreFailure::RowGone,  StoreFailure::Other};
 
 class FailureTextsTest : public ::testing::TestWithParam<std::int16_t> {
   protected:

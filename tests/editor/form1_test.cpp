@@ -127,8 +127,8 @@ TEST_F(Form1Test, ControlsFitTheirTexts) {
     QStyleOptionComboBox option;
     option.initFrom(&box);
     option.editable = true;
-    const QRect field =
-        box.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &box);
+    const QRect field = box.style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                    QStyle::SC_ComboBoxEditField, &box);
     EXPECT_GE(field.width(), box.fontMetrics().horizontalAdvance("COM16"));
     EXPECT_LE(box.geometry().right(), form->Command1()->geometry().left());
     EXPECT_GE(form->Option1()->y(), 8);

@@ -173,8 +173,9 @@ TEST_F(PlanFilesTest, NamesThePlanFilesCannotCarryAreRefusedAtEntry) {
 // what Save writes, Open reads back unchanged.
 TEST_F(PlanFilesTest, NamesPlainLinesCannotCarryComeBackUnchanged) {
     const std::vector<PlanRow> received = {
-        {1, "*A", "TV", 55.25, 6.5},   {2, "\"Q", "TV", 62.25, 6.5},   {3, "a\tb", "TV", 69.25, 6.5},
-        {4, "ID", "DIGI", 474, 8},     {5, "x\"\"y", "TV", 77.25, 6.5}, {6, "C6", "TV", 83.25, 4.5},
+        {1, "*A", "TV", 55.25, 6.5},     {2, "\"Q", "TV", 62.25, 6.5},
+        {3, "a\tb", "TV", 69.25, 6.5},   {4, "ID", "DIGI", 474, 8},
+        {5, "x\"\"y", "TV", 77.25, 6.5}, {6, "C6", "TV", 83.25, 4.5},
         {7, "\"\t\"", "TV", 91.25, 5.5}};
     PlanStore(form->store()).replaceAll(received);
     setHeader({"1", "2", "3", "4", "5", "6"}, "dBuV", "8");
@@ -275,8 +276,8 @@ TEST_F(PlanFilesTest, DialogSpeaksTheUsersLanguageAndStartsWhereTheUserWorks) {
     LanguageOffset = ChineseOffset;
     QFileDialog dialog;
     PrepareFileDialog(dialog);
-    EXPECT_EQ(dialog.nameFilters(),
-              QStringList({QString::fromUtf8("频道表文件 (*.txt)"), QString::fromUtf8("所有文件 (*)")}));
+    EXPECT_EQ(dialog.nameFilters(), QStringList({QString::fromUtf8("频道表文件 (*.txt)"),
+                                                 QString::fromUtf8("所有文件 (*)")}));
     LanguageOffset = EnglishOffset;
     SavePlanFile(*form);
     ASSERT_EQ(form->OperationResult, "Yes");

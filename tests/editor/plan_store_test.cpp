@@ -228,7 +228,9 @@ TEST_F(PlanStoreTest, HeldDatabaseIsReportedAsBusy) {
         DatabaseHolder holder(store.databasePath());
         for (const auto& operation : std::vector<std::function<void()>>{
                  [&] { store.rows(OrderById); },
-                 [&] { store.updateRow(read, {1, "X", "TV", 55.25, 6.5}); },
+                 [&] {
+                     store.updateRow(read, {1, "X", "TV", 55.25, 6.5});
+                 },
                  [&] { store.replaceAll({}); }}) {
             try {
                 operation();

@@ -20,9 +20,8 @@ using korvane::sim::parseFaultRule;
 AnalogPlan meterPlan(int count) {
     AnalogPlan plan;
     for (int i = 1; i <= count; ++i)
-        plan.channels.push_back(
-            entry(qPrintable(QString::number(i).rightJustified(3, u'0')), 48.25f + 3.5f * i, "TV",
-                  6.5f));
+        plan.channels.push_back(entry(qPrintable(QString::number(i).rightJustified(3, u'0')),
+                                      48.25f + 3.5f * i, "TV", 6.5f));
     plan.head = {{1, 2, 3, 4, 5, 6}, 2, 800};
     return plan;
 }
@@ -173,11 +172,12 @@ TEST_F(TransferOutcomeTest, JobEndingWhileTheCloseQuestionIsOpenWaitsForTheAnswe
     } sink;
     sink.form = form.get();
     MessageSink* previous = installMessageSink(&sink);
-    QObject::connect(form->Worker(), &MeterWorker::progress, form.get(), [&, asked = false]() mutable {
-        if (asked) return;
-        asked = true;
-        form->close();
-    });
+    QObject::connect(form->Worker(), &MeterWorker::progress, form.get(),
+                     [&, asked = false]() mutable {
+                         if (asked) return;
+                         asked = true;
+                         form->close();
+                     });
     form->ToolKv_ButtonClick("Upload");
     finish();
     installMessageSink(previous);
