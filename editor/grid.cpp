@@ -384,13 +384,15 @@ bool Grid::writeRow(int row) {
         source_->writeRow(row);
         return true;
     } catch (const StoreError& e) {
-        storeRefusedWrite_ = true;
         const QString what =
             ownText(OwnText::EditNotWritten).arg(columnValueAt(row + 1, ColumnId).toInt());
-        // A row that is no longer in the table as read can never be written.
-        if (e.reason() == StoreFailure::RowGone) source_->dropChanges();
+        // A row that is no longer in the table as read can never be written:
+        // its change goes. Any other refusal keeps it for another try.
+        const bool gone = e.reason() == StoreFailure::RowGone;
+        if (gone) source_->dropChanges();
+        storeRefusedWrite_ = storeRefusedWrite_ || !gone;
         reportError(GridError::RowNotWritten, storeFailureMessage(what, e));
-        return e.reason() == StoreFailure::RowGone;
+        return gone;
     }
 }
 
