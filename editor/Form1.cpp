@@ -22,6 +22,9 @@ namespace {
 
 // The window manager's frame carries the title and the close button.
 constexpr double WindowWidth = 5070, WindowHeight = 2685;
+constexpr double LanguageRowTop = 240;
+// The port box reaches at most to the buttons' column.
+constexpr double PortBoxLeft = 1200, PortBoxMaxWidth = 1900;
 const char* const BaudRates[] = {"4800",  "9600",   "14400",  "19200", "38400",
                                  "56000", "115200", "128000", "256000"};
 
@@ -54,14 +57,15 @@ Form1::Form1(PlanStore store, QWidget* parent) : QWidget(parent), store_(std::mo
 void Form1::buildControls() {
     setFixedSize(twipsToPixels(WindowWidth), twipsToPixels(WindowHeight));
 
+    // The language row keeps clear of the window's top edge.
     option1_ = new QRadioButton(this);
     option1_->setObjectName("Option1");
-    setTwipsGeometry(option1_, 1200, 30, 255, 255);
-    label4_ = fixedLabel(this, QString::fromUtf8("中文"), 1560, 30);
+    setTwipsGeometry(option1_, 1200, LanguageRowTop, 255, 255);
+    label4_ = fixedLabel(this, QString::fromUtf8("中文"), 1560, LanguageRowTop);
     option2_ = new QRadioButton(this);
     option2_->setObjectName("Option2");
-    setTwipsGeometry(option2_, 3000, 30, 255, 255);
-    label5_ = fixedLabel(this, QStringLiteral("English"), 3360, 30);
+    setTwipsGeometry(option2_, 3000, LanguageRowTop, 255, 255);
+    label5_ = fixedLabel(this, QStringLiteral("English"), 3360, LanguageRowTop);
 
     label2_ = new QLabel(this);
     label2_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -104,6 +108,7 @@ void Form1::Form_Load() {
 }
 
 void Form1::ApplyCaptions() {
+    setToolTip(diagnosticsText());
     command1_->setText(Text(TextId::Ok));
     command2_->setText(Text(TextId::Cancel));
     label1_->setText(Text(TextId::RateCaption));
@@ -125,15 +130,38 @@ void Form1::GetCOM() {
     // opens wide enough for the device names.
     if (combo1_->lineEdit()) combo1_->lineEdit()->setCursorPosition(0);
     combo1_->view()->setMinimumWidth(widest + twipsToPixels(600));
+    fitPortBox();
+}
+
+void Form1::fitPortBox() {
+    // Wide enough for "COM16" and its drop-down button in the font in use.
+    combo1_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo1_->setMinimumContentsLength(QStringLiteral("COM256").size());
+    const int wanted = std::max(combo1_->minimumSizeHint().width(), twipsToPixels(975));
+    combo1_->setFixedWidth(std::min(wanted, twipsToPixels(PortBoxMaxWidth)));
+    combo1_->move(twipsToPixels(PortBoxLeft), combo1_->y());
 }
 
 void Form1::InitPortDialog() {
     centreOnScreen(this);
-    option2_->setChecked(true);
+    // The option shown selected is the language in use.
+    (LanguageOffset == ChineseOffset ? option1_ : option2_)->setChecked(true);
     ApplyCaptions();
     for (const char* rate : BaudRates)
         combo2_->addItem(QString::fromLatin1(rate));
     combo2_->setCurrentText(QStringLiteral("9600"));
+}
+
+QString replyCheckMode() {
+    const QString mode = qEnvironmentVariable("SONDREL_REPLY_CHECK");
+    return mode.isEmpty() ? QStringLiteral("default") : mode;
+}
+
+QString diagnosticsText() {
+    const auto library = meterLibrary();
+    return ownText(OwnText::Diagnostics)
+        .arg(library ? QString::fromStdString(library->path()) : ownText(OwnText::NoLibrary),
+             replyCheckMode());
 }
 
 void Form1::Command1_Click() {

@@ -1,6 +1,7 @@
 #include "Form2.h"
 
 #include "cell_editing.h"
+#include "failure_texts.h"
 #include "grid.h"
 #include "messages.h"
 #include "meter_connection.h"
@@ -13,15 +14,18 @@
 #include "twips.h"
 #include "validation.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSessionManager>
 #include <QTimer>
 #include <QToolButton>
 
@@ -103,6 +107,9 @@ void Form2::buildControls() {
     worker_ = new MeterWorker(this);
     connect(worker_, &MeterWorker::progress, this, &Form2::showTransferProgress);
     connect(worker_, &MeterWorker::finished, this, &Form2::transferEnded);
+    // A logout must not end the program in the middle of a job with the meter.
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(app, &QGuiApplication::commitDataRequest, this, [this] { sessionEnding(); });
 }
 
 void Form2::buildSidePanel() {
@@ -175,6 +182,15 @@ void Form2::Form_Load() {
     progressBar1_->hide();
     centreOnScreen(this);
     ApplyCaptions();
+    if (const auto missing = meterLibraryFailure()) {
+        const QString reason = ownText(OwnText::LibraryUnavailable).arg(*missing);
+        for (int b : {UploadButton, DownloadButton, SurveyButton}) {
+            setButtonEnabled(b, false);
+            toolKv_->button(b)->setToolTip(reason);
+        }
+        command3_->setEnabled(false);
+        command3_->setToolTip(reason);
+    }
 }
 
 void Form2::ApplyCaptions() {
@@ -209,17 +225,38 @@ void Form2::RenumberChannels(const QString& orderClause) {
 
 void Form2::ToolKv_ButtonClick(const QString& key) {
     if (transferActive_) return; // nothing else runs during a transfer
+    dispatchingKey_ = key;
+    runStoreStep(commandCaption(key), [&] { dispatch(key); });
+    dispatchingKey_.clear();
+}
+
+bool Form2::runStoreStep(const QString& command, const std::function<void()>& step) {
     try {
-        dispatch(key);
+        step();
+        return true;
     } catch (const StoreError& e) {
-        // The plan database failed under a command; the table kept its rows.
-        tell(QString::fromStdString(e.what()), MessageStyle::Exclamation);
+        // The plan database failed under the command; its transaction kept the table.
+        tell(storeFailureMessage(ownText(OwnText::CommandNotDone).arg(command), e),
+             MessageStyle::Exclamation);
+        return false;
     }
 }
 
+QString Form2::commandCaption(const QString& key) const {
+    for (std::size_t i = 0; i < ToolbarKeys.size(); ++i)
+        if (key == QLatin1String(ToolbarKeys[i]))
+            return toolKv_->button(static_cast<int>(i) + 1)->text().trimmed();
+    return key;
+}
+
 void Form2::dispatch(const QString& key) {
-    // A cell still being edited belongs to the plan the command works on.
-    fregtable_->commitPendingEdits();
+    // A cell still being edited belongs to the plan the command works on; a
+    // change the database refused is not carried into another plan.
+    if (!commitEdits()) {
+        tell(ownText(OwnText::CommandRefusedUnwritten).arg(commandCaption(key)),
+             MessageStyle::Exclamation);
+        return;
+    }
     if (key == "Upload") {
         uploadPlan(*this);
     } else if (key == "Download") {
@@ -317,6 +354,9 @@ bool Form2::InsertChannel() {
 }
 
 void Form2::setButtonEnabled(int index, bool enabled) {
+    // Without the link library no job with the meter can run.
+    if (index == UploadButton || index == DownloadButton || index == SurveyButton)
+        enabled = enabled && !meterLibraryFailure();
     toolKv_->setButtonEnabled(index, enabled);
     // A survey measures the plan Download would send: both need it in the grid.
     if (index == DownloadButton) toolKv_->setButtonEnabled(SurveyButton, enabled);
@@ -331,10 +371,22 @@ void Form2::Timer1_Timer() {
         progressBar1_->setValue(progressBar1_->value() + 5);
 }
 
+bool Form2::commitEdits() {
+    if (auto* editing = findChild<CellEditing*>()) editing->commitOpenEditor();
+    return fregtable_->commitPendingEdits();
+}
+
 void Form2::Command3_Click() {
     if (transferActive_) return;
-    fregtable_->commitPendingEdits();
+    commitEdits();
     sendPlanHeader(*this);
+}
+
+void Form2::sessionEnding() {
+    if (!transferActive_) return;
+    closeAfterTransfer_ = true;
+    worker_->requestStop();
+    worker_->wait();
 }
 
 void Form2::CancelTransfer_Click() {
@@ -344,9 +396,11 @@ void Form2::CancelTransfer_Click() {
 
 void Form2::runMeterJob(MeterJob job, std::function<void()> whenDone, TransferKind kind) {
     if (transferActive_) return;
-    fregtable_->commitPendingEdits();
+    commitEdits();
     transferActive_ = true;
     closeAfterTransfer_ = false;
+    endedDuringQuestion_ = false;
+    runningJobKey_ = dispatchingKey_;
     whenTransferDone_ = std::move(whenDone);
     lockForTransfer(true, kind);
     worker_->start(meterLibrary(), meterPort(), std::move(job));
@@ -369,33 +423,59 @@ void Form2::showTransferProgress(int done, int total) {
 }
 
 void Form2::transferEnded() {
+    // The close question is open: its answer decides whether the outcome is shown.
+    if (closeQuestionOpen_) {
+        endedDuringQuestion_ = true;
+        return;
+    }
+    finishTransfer();
+}
+
+void Form2::finishTransfer() {
     auto whenDone = std::move(whenTransferDone_);
     whenTransferDone_ = {};
     cancelTransfer_->hide();
     // The window asked to close meanwhile: the transfer stopped; nothing more is shown.
-    if (!closeAfterTransfer_ && whenDone) whenDone();
+    if (!closeAfterTransfer_ && whenDone) {
+        try {
+            whenDone();
+        } catch (const StoreError& e) {
+            tell(storeFailureMessage(ownText(OwnText::PlanNotRead), e), MessageStyle::Exclamation);
+        }
+    }
     lockForTransfer(false, TransferKind::Single);
     transferActive_ = false;
-    if (closeAfterTransfer_) close();
+    runningJobKey_.clear();
+    if (closeAfterTransfer_) {
+        close();
+        return;
+    }
+    // The keyboard goes back to the plan after every job.
+    fregtable_->setFocus();
 }
 
 void Form2::closeEvent(QCloseEvent* event) {
     if (transferActive_) {
         // The window closes once the transfer has stopped after its current packet.
         event->ignore();
+        if (closeQuestionOpen_) return;
         if (closeAfterTransfer_ || !worker_->busy()) {
             closeAfterTransfer_ = true;
             return;
         }
-        if (tell(ownText(OwnText::StopTransferToClose), MessageStyle::Question) !=
-            MessageAnswer::Yes)
-            return;
-        if (!transferActive_) {
-            close(); // it ended while the question was open
-            return;
+        closeQuestionOpen_ = true;
+        const MessageAnswer answer =
+            tell(ownText(runningJobKey_ == u"Survey" ? OwnText::StopSurveyToClose
+                                                     : OwnText::StopTransferToClose),
+                 MessageStyle::Question);
+        closeQuestionOpen_ = false;
+        if (answer == MessageAnswer::Yes) {
+            closeAfterTransfer_ = true;
+            worker_->requestStop();
         }
-        closeAfterTransfer_ = true;
-        worker_->requestStop();
+        // A job that ended while the question was open ends now: with its
+        // outcome, or, the window closing, without.
+        if (endedDuringQuestion_) finishTransfer();
         return;
     }
     // Closing the main window ends the program.

@@ -99,6 +99,15 @@ class Form2 : public QWidget {
     void setButtonEnabled(int index, bool enabled);
     bool isButtonEnabled(int index) const;
 
+    // Runs a step that uses the plan database from an event handler: a store
+    // failure ends it with the message that `command` (its caption) was not
+    // carried out and why; nothing leaves the handler. False when it failed.
+    bool runStoreStep(const QString& command, const std::function<void()>& step);
+
+    // The session ends (logout): a running job stops after its current packet
+    // and is waited for; nothing it brought is kept.
+    void sessionEnding();
+
     void Timer1_Timer();
     void Command3_Click();
     // Stops the running transfer after its current packet.
@@ -115,6 +124,11 @@ class Form2 : public QWidget {
     void lockForTransfer(bool locked, TransferKind kind);
     void showTransferProgress(int done, int total);
     void transferEnded();
+    void finishTransfer();
+    // Commits the Audio Offset list's value and the grid's edits; false when
+    // the database refused a row.
+    bool commitEdits();
+    QString commandCaption(const QString& key) const;
 
     PlanStore store_;
     Toolbar* toolKv_ = nullptr;
@@ -135,6 +149,12 @@ class Form2 : public QWidget {
     std::function<void()> whenTransferDone_;
     bool transferActive_ = false;
     bool closeAfterTransfer_ = false;
+    // The close question is open; a job that ends meanwhile waits for its answer.
+    bool closeQuestionOpen_ = false;
+    bool endedDuringQuestion_ = false;
+    // The toolbar key being run, and the one whose job with the meter runs.
+    QString dispatchingKey_;
+    QString runningJobKey_;
 };
 
 // Shows the main window, creating it first unless it exists already.

@@ -39,6 +39,16 @@ CellEditing::CellEditing(Form2& form, ChannelEntryChecks& checks)
     connectGrid();
     connect(qApp, &QApplication::focusChanged, this, &CellEditing::onFocusChanged);
     connect(form.Combo3(), &QComboBox::activated, this, &CellEditing::writeChosenValue);
+    // A re-read puts other channels under the rows: the list belonged to the
+    // channel it was opened for and goes, unwritten.
+    connect(form.Adodc1(), &QAbstractItemModel::modelReset, this, [this] {
+        editorBookmark_ = 0;
+        form_.Combo3()->hide();
+    });
+}
+
+void CellEditing::commitOpenEditor() {
+    if (form_.Combo3()->isVisible()) CloseCellEditor();
 }
 
 void CellEditing::connectGrid() {
@@ -50,7 +60,11 @@ void CellEditing::connectGrid() {
     connect(grid, &Grid::mouseDown, this, &CellEditing::HandleGridMouse);
     connect(grid, &Grid::keyDown, this, &CellEditing::HandleGridKey);
     connect(grid, &Grid::beforeInsert, this, [this](bool& cancel) {
-        if (!form_.InsertChannel()) cancel = true;
+        // Failing like the toolbar's Insert: said, and nothing leaves the key handler.
+        bool inserted = false;
+        form_.runStoreStep(Text(TextId::Insert).trimmed(),
+                           [&] { inserted = form_.InsertChannel(); });
+        if (!inserted) cancel = true;
     });
     connect(grid, &Grid::beforeDelete, this, [](bool& cancel) {
         // Rows go only through the toolbar's Delete, which asks Yes or No.
@@ -64,7 +78,11 @@ void CellEditing::connectGrid() {
         form_.setButtonEnabled(DeleteButton, true);
     });
     connect(grid, &Grid::scroll, this, [this] { form_.Combo3()->hide(); });
-    connect(grid, &Grid::error, this, [](int, int& response) { response = 0; });
+    // Text that does not convert is dealt with by the entry checks; a row the
+    // database refused is said by the grid at once.
+    connect(grid, &Grid::error, this, [](int code, int& response) {
+        if (code != GridError::RowNotWritten) response = 0;
+    });
     // On leaving the grid: a check on entering it would run again each time a
     // message box hands the focus back, without end.
     connect(grid, &Grid::lostFocus, this, [this] {
@@ -105,7 +123,8 @@ void CellEditing::CloseCellEditor() {
 void CellEditing::writeChosenValue() {
     const QString chosen = form_.Combo3()->currentText();
     Grid& grid = *form_.Fregtable();
-    if (chosen == valueAtOpen_ || grid.currentBookmark() != editorBookmark_) return;
+    if (chosen == valueAtOpen_ || editorBookmark_ < 1 || grid.currentBookmark() != editorBookmark_)
+        return;
     grid.setColumnText(editorColumn, chosen);
     valueAtOpen_ = chosen;
 }

@@ -30,6 +30,9 @@ class CellEditing : public QObject {
     // Writes a value the user chose in the editor into the cell it was opened
     // for and hides it (Combo3 lost the focus).
     void CloseCellEditor();
+    // Commits a value typed or chosen in the open editor, as leaving it does
+    // (before a command or a job with the meter takes the plan).
+    void commitOpenEditor();
     // A mouse button went down on the grid at x, y (twips from its top-left corner).
     void HandleGridMouse(int button, int shift, float x, float y);
     // Switches the current row between "TV" and "DIGI", moving its frequency by

@@ -63,14 +63,16 @@ void DataControl::refresh() {
     beginResetModel();
     rows_.clear();
     rows_.reserve(fresh.size());
-    for (StoredRow& r : fresh)
-        rows_.push_back({std::move(r), false});
+    for (StoredRow& r : fresh) {
+        PlanRow shown = r.row;
+        rows_.push_back({std::move(r), std::move(shown), false});
+    }
     endResetModel();
 }
 
 void DataControl::setColumnValue(int row, int column, const QVariant& value) {
     Record& r = rows_.at(row);
-    assignColumn(r.stored.row, column, value);
+    assignColumn(r.row, column, value);
     r.changed = true;
     emit dataChanged(index(row, column), index(row, column));
 }
@@ -78,15 +80,26 @@ void DataControl::setColumnValue(int row, int column, const QVariant& value) {
 void DataControl::writeRow(int row) {
     Record& r = rows_.at(row);
     if (!r.changed) return;
-    PlanStore(databasePath_).updateRow(r.stored.rowid, r.stored.row);
+    PlanStore(databasePath_).updateRow(r.read, r.row);
+    r.read.row = r.row;
     r.changed = false;
+}
+
+void DataControl::dropChanges() {
+    for (int row = 0; row < rowCount(); ++row) {
+        Record& r = rows_[static_cast<std::size_t>(row)];
+        if (!r.changed) continue;
+        r.row = r.read.row;
+        r.changed = false;
+        emit dataChanged(index(row, 0), index(row, GridColumnCount - 1));
+    }
 }
 
 void DataControl::deleteRows(std::vector<int> rows) {
     std::sort(rows.begin(), rows.end(), std::greater<>());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     for (int row : rows) {
-        PlanStore(databasePath_).deleteRow(rows_.at(row).stored.rowid);
+        PlanStore(databasePath_).deleteRow(rows_.at(row).read);
         beginRemoveRows({}, row, row);
         rows_.erase(rows_.begin() + row);
         endRemoveRows();
@@ -103,7 +116,7 @@ int DataControl::columnCount(const QModelIndex& parent) const {
 
 QVariant DataControl::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
-    return columnValueOf(rows_.at(index.row()).stored.row, index.column());
+    return columnValueOf(rows_.at(index.row()).row, index.column());
 }
 
 QVariant DataControl::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -1,6 +1,8 @@
 // Adodc1, the data control behind the grid: it runs a query against the plan
 // database, keeps the result as a snapshot between refreshes and writes a
-// changed row back to the table by its rowid. As a Qt model it offers the
+// changed row back to the row it was read from: the same rowid still holding
+// the values read (a rowid alone may name another row after the table was
+// replaced). As a Qt model it offers the
 // rows to the grid; values are the columns' own (int, text, double).
 #pragma once
 
@@ -40,12 +42,14 @@ class DataControl : public QAbstractTableModel {
     // StoreError; the previous rows stay on offer then.
     void refresh();
 
-    PlanRow planRow(int row) const { return rows_.at(row).stored.row; }
+    PlanRow planRow(int row) const { return rows_.at(row).row; }
     bool isRowChanged(int row) const { return rows_.at(row).changed; }
     // Sets a column of a row in the snapshot and marks the row changed.
     void setColumnValue(int row, int column, const QVariant& value);
     // Writes a changed row to the table. Throws StoreError; the row stays changed.
     void writeRow(int row);
+    // Forgets every change not yet written (the table was replaced under them).
+    void dropChanges();
     // Deletes the rows (indices into the snapshot) from the table and the snapshot.
     void deleteRows(std::vector<int> rows);
 
@@ -57,7 +61,8 @@ class DataControl : public QAbstractTableModel {
 
   private:
     struct Record {
-        StoredRow stored;
+        StoredRow read; // the row as the query returned it
+        PlanRow row;    // as shown, with the changes not yet written
         bool changed = false;
     };
     QString databasePath_;

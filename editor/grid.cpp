@@ -1,9 +1,12 @@
 #include "grid.h"
 
 #include "data_control.h"
+#include "failure_texts.h"
 #include "grid_keys.h"
 #include "grid_view.h"
 #include "messages.h"
+#include "own_texts.h"
+#include "texts.h"
 #include "twips.h"
 
 #include <QApplication>
@@ -254,9 +257,17 @@ void Grid::sendKeys(const QString& keys) {
     }
 }
 
-void Grid::commitPendingEdits() {
+bool Grid::commitPendingEdits() {
+    storeRefusedWrite_ = false;
     view_->commitEditor();
     settle(true);
+    return !storeRefusedWrite_;
+}
+
+void Grid::discardPendingEdits() {
+    view_->discardEditor();
+    pendingCommit_.reset();
+    if (source_) source_->dropChanges();
 }
 
 QWidget* Grid::table() const {
@@ -285,7 +296,10 @@ void Grid::keyPressed(int qtKey, Qt::KeyboardModifiers modifiers, bool& handled)
         try {
             source_->deleteRows(rows);
         } catch (const StoreError& e) {
-            reportError(GridError::RowNotWritten, QString::fromStdString(e.what()));
+            reportError(
+                GridError::RowNotWritten,
+                storeFailureMessage(
+                    ownText(OwnText::CommandNotDone).arg(Text(TextId::Delete).trimmed()), e));
         }
         emit afterDelete();
     }
@@ -370,8 +384,15 @@ bool Grid::writeRow(int row) {
         source_->writeRow(row);
         return true;
     } catch (const StoreError& e) {
-        reportError(GridError::RowNotWritten, QString::fromStdString(e.what()));
-        return false;
+        const QString what =
+            ownText(OwnText::EditNotWritten).arg(columnValueAt(row + 1, ColumnId).toInt());
+        // A row that is no longer in the table as read can never be written:
+        // its change goes. Any other refusal keeps it for another try.
+        const bool gone = e.reason() == StoreFailure::RowGone;
+        if (gone) source_->dropChanges();
+        storeRefusedWrite_ = storeRefusedWrite_ || !gone;
+        reportError(GridError::RowNotWritten, storeFailureMessage(what, e));
+        return gone;
     }
 }
 

@@ -109,8 +109,12 @@ class Grid : public QFrame {
     void sendKeys(const QString& keys);
 
     // Commits a pending cell edit and writes the changed rows now (before the
-    // table is read or changed by other means).
-    void commitPendingEdits();
+    // table is read or changed by other means). False when the database
+    // refused a row: its change is still in the grid, and was said.
+    bool commitPendingEdits();
+    // Forgets the cell being edited and every change not yet written: the
+    // table they belong to was replaced.
+    void discardPendingEdits();
 
     // The table widget inside (for focus and for tests).
     QWidget* table() const;
@@ -171,6 +175,7 @@ class Grid : public QFrame {
     bool settleScheduled_ = false;
     bool settling_ = false;
     bool resettle_ = false;
+    bool storeRefusedWrite_ = false;
     // While a commit or a row write is handled, the row it concerns counts as current.
     std::optional<int> handlerRow_;
     std::vector<int> selectedBookmarks_;

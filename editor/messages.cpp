@@ -11,8 +11,13 @@ namespace {
 class QtMessageSink final : public MessageSink {
   public:
     MessageAnswer show(const QString& prompt, const QString& title, MessageStyle style) override {
+        return show(prompt, title, style, {});
+    }
+    MessageAnswer show(const QString& prompt, const QString& title, MessageStyle style,
+                       const QString& detail) override {
         QMessageBox box(iconOf(style), title, prompt, QMessageBox::NoButton,
                         QApplication::activeWindow());
+        box.setInformativeText(detail);
         if (style == MessageStyle::Question) {
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
             box.setDefaultButton(QMessageBox::Yes);
@@ -54,12 +59,12 @@ MessageSink* installMessageSink(MessageSink* sink) {
     return previous;
 }
 
-MessageAnswer ask(int textId, MessageStyle style) {
-    return tell(Text(textId), style);
+MessageAnswer ask(int textId, MessageStyle style, const QString& detail) {
+    return tell(Text(textId), style, detail);
 }
 
-MessageAnswer tell(const QString& prompt, MessageStyle style) {
-    return messageSink().show(prompt, Text(TextId::ProgramTitle), style);
+MessageAnswer tell(const QString& prompt, MessageStyle style, const QString& detail) {
+    return messageSink().show(prompt, Text(TextId::ProgramTitle), style, detail);
 }
 
 } // namespace plandex

@@ -20,6 +20,12 @@ class MessageSink {
   public:
     virtual ~MessageSink() = default;
     virtual MessageAnswer show(const QString& prompt, const QString& title, MessageStyle style) = 0;
+    // detail, when not empty, goes under the prompt: the reason given by the
+    // part that failed. A sink without a place for it shows it below the prompt.
+    virtual MessageAnswer show(const QString& prompt, const QString& title, MessageStyle style,
+                               const QString& detail) {
+        return show(detail.isEmpty() ? prompt : prompt + u'\n' + detail, title, style);
+    }
 };
 
 // The sink in use; a modal Qt message box unless one was installed.
@@ -28,8 +34,8 @@ MessageSink& messageSink();
 MessageSink* installMessageSink(MessageSink* sink);
 
 // Text id with the program title (text 2) as caption, the editor's usual message.
-MessageAnswer ask(int textId, MessageStyle style);
+MessageAnswer ask(int textId, MessageStyle style, const QString& detail = {});
 // A message with its own prompt, titled with text 2.
-MessageAnswer tell(const QString& prompt, MessageStyle style);
+MessageAnswer tell(const QString& prompt, MessageStyle style, const QString& detail = {});
 
 } // namespace plandex

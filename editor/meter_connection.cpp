@@ -6,6 +6,7 @@ namespace {
 struct Meter {
     std::shared_ptr<sondrel::client::SondrelLibrary> library;
     std::int16_t port = 1;
+    std::optional<QString> loadFailure;
 };
 
 Meter& meter() {
@@ -25,11 +26,22 @@ std::optional<QString> loadMeterLibrary() {
         setMeterLibrary(sondrel::client::SondrelLibrary::load());
         return std::nullopt;
     } catch (const std::exception& e) {
-        return QString::fromStdString(e.what());
+        markMeterLibraryMissing(QString::fromStdString(e.what()));
+        return meterLibraryFailure();
     }
 }
 
+void markMeterLibraryMissing(const QString& reason) {
+    meter().library.reset();
+    meter().loadFailure = reason;
+}
+
+std::optional<QString> meterLibraryFailure() {
+    return meter().loadFailure;
+}
+
 void setMeterLibrary(std::shared_ptr<sondrel::client::SondrelLibrary> library) {
+    if (library) meter().loadFailure.reset();
     meter().library = std::move(library);
 }
 

@@ -22,6 +22,12 @@ std::shared_ptr<sondrel::client::SondrelLibrary> meterLibrary();
 // cannot be loaded.
 std::optional<QString> loadMeterLibrary();
 
+// Why the library could not be loaded at start-up; nullopt once it is loaded
+// (or before anything tried).
+std::optional<QString> meterLibraryFailure();
+// Records that the library is missing, and why (loading it failed).
+void markMeterLibraryMissing(const QString& reason);
+
 // Uses this library from now on (tests point the editor at a library of their
 // choice); nullptr removes it.
 void setMeterLibrary(std::shared_ptr<sondrel::client::SondrelLibrary> library);

@@ -25,6 +25,10 @@ void MeterJobContext::reportProgress(int done, int total) {
     emit worker_.progress(done, total);
 }
 
+sondrel::Failure MeterJobContext::lastFailure() const {
+    return library_ ? library_->lastFailure() : sondrel::Failure{};
+}
+
 MeterWorker::MeterWorker(QObject* parent) : QObject(parent) {
     setObjectName("MeterWorker");
 }
@@ -50,7 +54,7 @@ bool MeterWorker::start(std::shared_ptr<sondrel::client::SondrelLibrary> library
 
 void MeterWorker::runJob(std::shared_ptr<sondrel::client::SondrelLibrary> library,
                          std::int16_t port, const MeterJob& job) {
-    MeterJobContext context(*this);
+    MeterJobContext context(*this, library.get());
     sondrel::client::ConnectionPtr meter;
     if (library) {
         try {

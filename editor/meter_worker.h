@@ -26,14 +26,19 @@ class MeterWorker;
 
 class MeterJobContext {
   public:
-    explicit MeterJobContext(MeterWorker& worker) : worker_(worker) {}
+    MeterJobContext(MeterWorker& worker, sondrel::client::SondrelLibrary* library)
+        : worker_(worker), library_(library) {}
     // True once the user asked the job to stop; a job checks it between its steps.
     bool stopRequested() const;
     // Step done of total steps (for a plan transfer, packets); any thread.
     void reportProgress(int done, int total);
+    // Why the job's last call on the meter failed (kind None when it did not,
+    // or when no library is loaded); asked right after the call, on the job's thread.
+    sondrel::Failure lastFailure() const;
 
   private:
     MeterWorker& worker_;
+    sondrel::client::SondrelLibrary* library_;
 };
 
 // The job: meter is the worker's connection, or nullptr when none could be made.

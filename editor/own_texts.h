@@ -35,7 +35,46 @@ enum class OwnText {
     TooManyChannels,      // %1 channels: more than a plan holds
     UnwritableField,      // %1 the field or row Save cannot write in the file's code page
     RefusedNameCharacter, // a STD CH the plan files cannot carry
-    FileNotWritten,       // %1 the file Save could not write
+    FileNotWritten,       // %1 the file Save could not write, %2 why
+    // Why the plan database refused (StoreFailure), shown below what failed.
+    StoreBusy,
+    StoreReadOnly,
+    StoreNotOpened,
+    StoreDamaged,
+    StoreDiskFull,
+    StoreRowGone,
+    StoreOther,
+    // What failed in the plan database.
+    PlanNotRead,             // the plan could not be read (nothing was saved or sent)
+    CommandNotDone,          // %1 the command: it changed nothing
+    EditNotWritten,          // %1 the channel's ID: its change stays in the grid
+    CommandRefusedUnwritten, // %1 the command, refused while an edit is not written
+    ReceivedPlanTooLarge,    // %1 channels the meter sent
+    // Why a plan file could not be written (%2 of FileNotWritten).
+    FileNoPermission,
+    FileDiskFull,
+    FileFolderMissing,
+    FileWriteFailed,
+    // Why the meter link failed (the library's failure kinds), shown under the message.
+    MeterNoDevice,
+    MeterPermission,
+    MeterInUse,
+    MeterNoAnswer,
+    MeterWrongAnswer,
+    MeterCodePage,
+    MeterCancelled,
+    MeterOther,
+    // One editor per plan database.
+    DatabaseInUse,     // %1 the database another editor has open
+    DatabaseNotLocked, // %1 the database, %2 why its lock could not be taken
+    StopSurveyToClose, // closing the window during a survey: stop it? (Yes/No)
+    // The file dialogs' filters.
+    PlanFilesFilter,
+    AllFilesFilter,
+    // The diagnostics on the start-up window: %1 library file, %2 reply check mode.
+    Diagnostics,
+    NoLibrary,   // in the diagnostics: no library loaded
+    SessionEnds, // the session ends during a job with the meter: it was stopped
 };
 
 // The text in the language of LanguageOffset. A %1 in it stands for the detail

@@ -28,6 +28,12 @@ struct PlanFileContent {
 // Favourites 1 to 6, the unit and the span.
 inline constexpr int maxFooterLines = 8;
 
+// False when the text holds a character no plan file can carry (a line break
+// or another control character but TAB).
+bool planFileCanCarry(const QString& text);
+
+// Texts that plain lines cannot carry (TAB, "*", double quote, the letters ID)
+// make every text of the file quoted, under a column header that says so.
 QString formatPlanText(const QString& title, const std::vector<PlanRow>& rows,
                        const std::vector<PlanFileFooterLine>& footer);
 

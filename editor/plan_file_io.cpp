@@ -19,14 +19,14 @@ std::optional<PlanFileContent> readPlanFile(const QString& path,
     return parsePlanText(*text);
 }
 
-bool writeFileAtomically(const QString& path, const QByteArray& bytes) {
+bool writeFileAtomically(const QString& path, const QByteArray& bytes,
+                         QFileDevice::FileError* error) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    if (!written) file.cancelWriting();
+    const bool done = written && file.commit();
+    if (error) *error = done ? QFileDevice::NoError : file.error();
+    return done;
 }
 
 } // namespace plandex

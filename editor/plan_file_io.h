@@ -5,6 +5,7 @@
 #include "platform/codepage.h" // sondrel::CodePage
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 #include <optional>
 
@@ -20,6 +21,8 @@ std::optional<PlanFileContent> readPlanFile(const QString& path, const sondrel::
 
 // Writes bytes to a temporary file beside path and moves it into place only
 // once it is complete, so a failed write leaves any earlier file untouched.
-bool writeFileAtomically(const QString& path, const QByteArray& bytes);
+// error, when given, receives why a write failed.
+bool writeFileAtomically(const QString& path, const QByteArray& bytes,
+                         QFileDevice::FileError* error = nullptr);
 
 } // namespace plandex

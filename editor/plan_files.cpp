@@ -1,6 +1,7 @@
 #include "plan_files.h"
 
 #include "Form2.h"
+#include "failure_texts.h"
 #include "grid.h"
 #include "messages.h"
 #include "own_texts.h"
@@ -11,9 +12,13 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSettings>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -42,6 +47,7 @@ DialogChooser dialogChooser;
 PlanFileChooser* currentChooser = &dialogChooser;
 
 const QString spanLabel = QStringLiteral("*Span");
+const QString lastFolderKey = QStringLiteral("planFiles/lastFolder");
 
 std::vector<PlanFileFooterLine> footerOf(const Form2& form) {
     std::vector<PlanFileFooterLine> footer;
@@ -80,14 +86,32 @@ std::optional<QString> unwritableField(const QString& caption, const std::vector
     return std::nullopt;
 }
 
+// The first row with a text no plan file can carry, named as the user sees it.
+std::optional<QString> uncarriedRow(const std::vector<PlanRow>& rows) {
+    for (const PlanRow& row : rows)
+        if (!planFileCanCarry(row.name) || !planFileCanCarry(row.type))
+            return QStringLiteral("%1 %2").arg(Text(TextId::ColumnId).trimmed()).arg(row.id);
+    return std::nullopt;
+}
+
 bool savePlan(Form2& form) {
-    const std::vector<PlanRow> rows = form.store().rows(QString());
+    std::vector<PlanRow> rows;
+    try {
+        rows = form.store().rows(QString());
+    } catch (const StoreError& e) {
+        tell(storeFailureMessage(ownText(OwnText::PlanNotRead), e), MessageStyle::Exclamation);
+        return false;
+    }
     if (rows.empty()) {
         ask(TextId::LoadPlanFirst, MessageStyle::Exclamation);
         return false;
     }
     const QString path = planFileChooser().fileToSave();
     if (path.isEmpty()) return false;
+    if (const auto row = uncarriedRow(rows)) {
+        tell(ownText(OwnText::UnwritableField).arg(*row), MessageStyle::Exclamation);
+        return false;
+    }
     const auto codePage = ansiCodePageFor(LanguageOffset);
     const auto footer = footerOf(form);
     const QString caption = form.Fregtable()->caption();
@@ -98,10 +122,13 @@ bool savePlan(Form2& form) {
              MessageStyle::Exclamation);
         return false;
     }
-    if (!writeFileAtomically(path, *bytes)) {
-        tell(ownText(OwnText::FileNotWritten).arg(path), MessageStyle::Exclamation);
+    QFileDevice::FileError error = QFileDevice::NoError;
+    if (!writeFileAtomically(path, *bytes, &error)) {
+        tell(ownText(OwnText::FileNotWritten).arg(path, fileErrorText(error)),
+             MessageStyle::Exclamation);
         return false;
     }
+    rememberPlanFolder(path);
     return true;
 }
 
@@ -139,9 +166,17 @@ bool openPlan(Form2& form) {
              MessageStyle::Exclamation);
         return false;
     }
-    // A changed row the grid still holds must not be written into the new plan.
-    form.Fregtable()->commitPendingEdits();
-    PlanStore(form.store()).replaceAll(renumberedById(content->rows));
+    rememberPlanFolder(path);
+    try {
+        form.store().replaceAll(renumberedById(content->rows));
+    } catch (const StoreError& e) {
+        tell(storeFailureMessage(ownText(OwnText::CommandNotDone).arg(Text(TextId::Open).trimmed()),
+                                 e),
+             MessageStyle::Exclamation);
+        return false;
+    }
+    // A change the grid still held belonged to the table just replaced.
+    form.Fregtable()->discardPendingEdits();
     form.Fregtable()->setCaption(content->title);
     // The grid shows the new rows before anything else can run: the header
     // checks below may show messages.
@@ -154,8 +189,9 @@ void runFileOperation(Form2& form, bool (*operation)(Form2&)) {
     bool done = false;
     try {
         done = operation(form);
-    } catch (const std::exception&) {
-        done = false;
+    } catch (const StoreError& e) {
+        // The plan was read or stored before; showing it again failed.
+        tell(storeFailureMessage(ownText(OwnText::PlanNotRead), e), MessageStyle::Exclamation);
     }
     form.OperationResult = done ? ResultYes : ResultNo;
 }
@@ -174,8 +210,19 @@ PlanFileChooser* installPlanFileChooser(PlanFileChooser* chooser) {
 
 void PrepareFileDialog(QFileDialog& dialog) {
     dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.setNameFilters({QStringLiteral("(*.txt)"), QStringLiteral("All Files (*)")});
-    dialog.setDirectory(QApplication::applicationDirPath());
+    dialog.setNameFilters({ownText(OwnText::PlanFilesFilter), ownText(OwnText::AllFilesFilter)});
+    dialog.setDirectory(planFolder());
+}
+
+QString planFolder() {
+    const QString last = QSettings().value(lastFolderKey).toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+void rememberPlanFolder(const QString& file) {
+    QSettings().setValue(lastFolderKey, QFileInfo(file).absolutePath());
 }
 
 void SavePlanFile(Form2& form) {

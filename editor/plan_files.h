@@ -1,6 +1,6 @@
 // Save and Open of the main window: the whole plan with its header as a plan
-// text file. Both set Form2::OperationResult to "Yes" or "No"; errors end in
-// "No" without a message (an empty plan on Save shows text 20).
+// text file. Both set Form2::OperationResult to "Yes" or "No"; every failure
+// but a cancelled dialog is said (an empty plan on Save shows text 20).
 #pragma once
 
 #include <QString>
@@ -24,9 +24,14 @@ PlanFileChooser& planFileChooser();
 // Installs a chooser (nullptr restores the file dialog); returns the previous one.
 PlanFileChooser* installPlanFileChooser(PlanFileChooser* chooser);
 
-// The dialog as both commands use it: *.txt files, starting in the program's
-// own directory, a typed name without extension gets ".txt".
+// The dialog as both commands use it: *.txt files (filters in the user's
+// language), starting in planFolder(), a typed name without extension gets ".txt".
 void PrepareFileDialog(QFileDialog& dialog);
+
+// The folder a plan file was last opened from or saved to, or else the user's
+// documents folder (home when it has none); rememberPlanFolder records the folder of a file used.
+QString planFolder();
+void rememberPlanFolder(const QString& file);
 
 // Writes the plan in the table's stored order, the grid caption as title and
 // the header fields. The file is replaced only once it is completely written.

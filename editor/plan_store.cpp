@@ -17,6 +17,34 @@
 namespace plandex {
 namespace {
 
+constexpr int BusyWaitMs = 1000;
+
+// SQLite's primary result codes, as the driver reports them.
+StoreFailure failureOf(const QSqlError& e) {
+    switch (e.nativeErrorCode().toInt() & 0xff) {
+    case 5: // SQLITE_BUSY
+    case 6: // SQLITE_LOCKED
+        return StoreFailure::Busy;
+    case 8: // SQLITE_READONLY
+    case 3: // SQLITE_PERM
+        return StoreFailure::ReadOnly;
+    case 14: // SQLITE_CANTOPEN
+        return StoreFailure::NotOpened;
+    case 11: // SQLITE_CORRUPT
+    case 26: // SQLITE_NOTADB
+    case 1:  // SQLITE_ERROR: no such table, no such column
+        return StoreFailure::Damaged;
+    case 13: // SQLITE_FULL
+        return StoreFailure::DiskFull;
+    default:
+        return StoreFailure::Other;
+    }
+}
+
+[[noreturn]] void fail(const std::string& what, const QSqlError& e) {
+    throw StoreError(what + ": " + e.text().toStdString(), failureOf(e));
+}
+
 // One connection for the duration of one store operation.
 class Connection {
   public:
@@ -24,13 +52,16 @@ class Connection {
         {
             QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name_);
             // mode=rw: a missing file is an error instead of a new empty database.
-            db.setConnectOptions("QSQLITE_OPEN_URI");
+            // A program that holds the database for a moment is waited for; one
+            // that keeps it is reported soon, before the window seems to hang.
+            db.setConnectOptions(
+                QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyWaitMs));
             db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + "?mode=rw");
             if (db.open()) return;
-            error_ = db.lastError().text();
+            error_ = db.lastError();
         }
         QSqlDatabase::removeDatabase(name_);
-        throw StoreError("cannot open " + path.toStdString() + ": " + error_.toStdString());
+        fail("cannot open " + path.toStdString(), error_);
     }
     ~Connection() {
         database().close();
@@ -47,7 +78,7 @@ class Connection {
         return QStringLiteral("plan-store-%1").arg(counter.fetchAndAddRelaxed(1));
     }
     QString name_;
-    QString error_;
+    QSqlError error_;
 };
 
 // Rolls back unless committed, so that an exception leaves the old rows in place.
@@ -65,9 +96,6 @@ class Transaction {
     }
 
   private:
-    [[noreturn]] static void fail(const char* what, const QSqlError& e) {
-        throw StoreError(std::string(what) + ": " + e.text().toStdString());
-    }
     QSqlDatabase db_;
     bool committed_ = false;
 };
@@ -75,12 +103,10 @@ class Transaction {
 QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantList& values = {}) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.prepare(statement))
-        throw StoreError(statement.toStdString() + ": " + query.lastError().text().toStdString());
+    if (!query.prepare(statement)) fail(statement.toStdString(), query.lastError());
     for (const QVariant& v : values)
         query.addBindValue(v);
-    if (!query.exec())
-        throw StoreError(statement.toStdString() + ": " + query.lastError().text().toStdString());
+    if (!query.exec()) fail(statement.toStdString(), query.lastError());
     return query;
 }
 
@@ -248,17 +274,42 @@ void PlanStore::replaceAll(const std::vector<PlanRow>& rows,
     t.commit();
 }
 
-void PlanStore::updateRow(std::int64_t rowid, const PlanRow& row) {
-    Connection c(path_);
-    run(c.database(),
-        "UPDATE ChannelPlanUser SET ID = ?, CHName = ?, Type = ?, Freq = ?, Audio1 = ? "
-        "WHERE rowid = ?",
-        {row.id, row.name, row.type, row.freq, row.audio1, qint64(rowid)});
+namespace {
+
+// The row with this rowid, as long as it still holds what was read.
+const QString sameRowAsRead =
+    QStringLiteral("WHERE rowid = ? AND ID IS ? AND CHName IS ? AND Type IS ? AND Freq IS ? "
+                   "AND Audio1 IS ?");
+
+QVariantList asRead(const StoredRow& read) {
+    const PlanRow& r = read.row;
+    return {qint64(read.rowid), r.id, r.name, r.type, r.freq, r.audio1};
 }
 
-void PlanStore::deleteRow(std::int64_t rowid) {
+void expectOneRow(const QSqlQuery& q, const StoredRow& read) {
+    if (q.numRowsAffected() != 1)
+        throw StoreError("row " + std::to_string(read.rowid) + " is no longer as it was read",
+                         StoreFailure::RowGone);
+}
+
+} // namespace
+
+void PlanStore::updateRow(const StoredRow& read, const PlanRow& row) {
     Connection c(path_);
-    run(c.database(), "DELETE FROM ChannelPlanUser WHERE rowid = ?", {qint64(rowid)});
+    QVariantList values{row.id, row.name, row.type, row.freq, row.audio1};
+    values += asRead(read);
+    expectOneRow(run(c.database(),
+                     "UPDATE ChannelPlanUser SET ID = ?, CHName = ?, Type = ?, Freq = ?, "
+                     "Audio1 = ? " +
+                         sameRowAsRead,
+                     values),
+                 read);
+}
+
+void PlanStore::deleteRow(const StoredRow& read) {
+    Connection c(path_);
+    expectOneRow(run(c.database(), "DELETE FROM ChannelPlanUser " + sameRowAsRead, asRead(read)),
+                 read);
 }
 
 } // namespace plandex

@@ -15,9 +15,26 @@
 
 namespace plandex {
 
+// Why the database refused an operation, as the user is told it; what() keeps
+// the database's own text for logs.
+enum class StoreFailure {
+    Busy,      // another program holds the database
+    ReadOnly,  // the file or its folder may not be written
+    NotOpened, // the file is missing or cannot be opened
+    Damaged,   // the file is not a plan database, or is damaged
+    DiskFull,  // no room left to write
+    RowGone,   // the row edited in the grid is no longer in the table as it was read
+    Other,
+};
+
 class StoreError : public std::runtime_error {
   public:
-    using std::runtime_error::runtime_error;
+    explicit StoreError(const std::string& what, StoreFailure reason = StoreFailure::Other)
+        : std::runtime_error(what), reason_(reason) {}
+    StoreFailure reason() const { return reason_; }
+
+  private:
+    StoreFailure reason_;
 };
 
 inline constexpr const char* DatabaseFileName = "FileDB2000.mdb";
@@ -31,6 +48,9 @@ inline constexpr const char* OrderById = "ORDER BY ID";
 inline constexpr const char* OrderByFreq = "ORDER BY Freq";
 
 // A row together with the SQLite rowid that identifies it while IDs repeat.
+// A rowid alone is no identity across a replacement of the table (SQLite hands
+// the same rowids out again): a write goes to the row only while it still holds
+// what was read.
 struct StoredRow {
     std::int64_t rowid = 0;
     PlanRow row;
@@ -79,9 +99,11 @@ class PlanStore {
     void replaceAll(const std::vector<PlanRow>& rows,
                     const std::function<void()>& beforeEachRow = {});
 
-    // Writes the five columns of the row with this rowid (a row edited in the grid).
-    void updateRow(std::int64_t rowid, const PlanRow& row);
-    void deleteRow(std::int64_t rowid);
+    // Writes the five columns of a row edited in the grid. Throws StoreError
+    // (RowGone) when no row with that rowid still holds `read`.
+    void updateRow(const StoredRow& read, const PlanRow& row);
+    // Deletes the row read as `read`; a row that changed meanwhile stays (RowGone).
+    void deleteRow(const StoredRow& read);
 
   private:
     QString path_;

@@ -1,6 +1,7 @@
 #include "transfer.h"
 
 #include "Form2.h"
+#include "failure_texts.h"
 #include "grid.h"
 #include "messages.h"
 #include "meter_worker.h"
@@ -65,12 +66,6 @@ void enableAfterTransfer(Form2& form) {
         form.setButtonEnabled(b, true);
 }
 
-// Replaces the table by the received rows in one transaction. Throws
-// StoreError with the table as it was.
-void StoreReceivedPlan(Form2& form, const SafeArray<Channellist>& channels) {
-    form.store().replaceAll(receivedRows(channels));
-}
-
 // What the worker's part of a read brings back to the window.
 struct ReadOutcome {
     bool opened = false;
@@ -78,11 +73,15 @@ struct ReadOutcome {
     bool stopped = false;
     SafeArray<Channellist> channels;
     ChannelHead head;
+    sondrel::Failure failure; // why the failing call failed
 };
 
 void ReadPlanFromMeter(sondrel::_KorvaneConnection* meter, MeterJobContext& job, ReadOutcome& out) {
     out.opened = openDeviceConnection(meter);
-    if (!out.opened) return;
+    if (!out.opened) {
+        out.failure = job.lastFailure();
+        return;
+    }
     if (job.stopRequested()) {
         out.stopped = true;
         return;
@@ -90,6 +89,7 @@ void ReadPlanFromMeter(sondrel::_KorvaneConnection* meter, MeterJobContext& job,
     Variant result;
     const auto hr = meter->ReadChannel(PlanSlot, &out.channels, &out.head, &result);
     out.read = succeeded(hr, result);
+    if (!out.read) out.failure = job.lastFailure();
     out.stopped = !out.read && job.stopRequested();
 }
 
@@ -102,19 +102,30 @@ void StoreReadPlan(Form2& form, const ReadOutcome& read) {
     }
     if (!read.read) {
         messageSink().show(PlanSlotLetter + Text(TextId::ReadFailed), Text(TextId::ReadFailed),
-                           MessageStyle::Information);
+                           MessageStyle::Information, meterFailureDetail(read.failure));
+        form.OperationResult = ResultNo;
+        return;
+    }
+    const std::vector<PlanRow> rows = receivedRows(read.channels);
+    // The editor holds no more channels than Insert, Paste and Open allow.
+    if (rows.size() > static_cast<std::size_t>(MaxPlanRows)) {
+        tell(ownText(OwnText::ReceivedPlanTooLarge).arg(rows.size()), MessageStyle::Exclamation);
         form.OperationResult = ResultNo;
         return;
     }
     try {
         // The plan is stored before the header is shown, so that a plan the
         // database refuses leaves table and header as they were.
-        StoreReceivedPlan(form, read.channels);
+        form.store().replaceAll(rows);
     } catch (const StoreError& e) {
-        tell(QString::fromStdString(e.what()), MessageStyle::Exclamation);
+        tell(storeFailureMessage(
+                 ownText(OwnText::CommandNotDone).arg(Text(TextId::Upload).trimmed()), e),
+             MessageStyle::Exclamation);
         form.OperationResult = ResultNo;
         return;
     }
+    // Whatever the grid still held belonged to the table just replaced.
+    form.Fregtable()->discardPendingEdits();
     showHeader(form, read.head);
     form.OperationResult = ResultYes;
     form.Fregtable()->setCaption(Text(TextId::GridCaption));
@@ -128,10 +139,12 @@ struct SendOutcome {
     bool opened = false;
     bool sent = false;
     bool stopped = false;
+    sondrel::Failure failure;
 };
 
 void SendPlanToMeter(sondrel::_KorvaneConnection* meter, MeterJobContext& job, SendOutcome& send) {
     send.opened = openDeviceConnection(meter);
+    if (!send.opened) send.failure = job.lastFailure();
     if (!send.opened || send.channels.empty() || !send.head) return;
     if (job.stopRequested()) {
         send.stopped = true;
@@ -142,11 +155,13 @@ void SendPlanToMeter(sondrel::_KorvaneConnection* meter, MeterJobContext& job, S
     const auto hr = meter->CarryChannel(&plan, PlanSlot, &*send.head, &result);
     pauseAfterSend();
     if (!succeeded(hr, result)) {
+        send.failure = job.lastFailure();
         send.stopped = job.stopRequested();
         return;
     }
     // Once the whole plan is in the meter, the reset that makes it take the plan goes too.
     send.sent = resetMeter(meter);
+    if (!send.sent) send.failure = job.lastFailure();
 }
 
 // A row the meter could not take: its Type and Audio1 have no type code.
@@ -189,14 +204,15 @@ void uploadPlan(Form2& form) {
     form.runMeterJob([read](sondrel::_KorvaneConnection* meter,
                             MeterJobContext& job) { ReadPlanFromMeter(meter, job, *read); },
                      [&form, read] {
+                         // The bar goes before any message: the read is over.
+                         endProgress(form);
                          if (!read->opened) {
-                             endProgress(form);
-                             ask(TextId::ConnectionFailed, MessageStyle::Exclamation);
+                             ask(TextId::ConnectionFailed, MessageStyle::Exclamation,
+                                 meterFailureDetail(read->failure));
                              return;
                          }
                          StoreReadPlan(form, *read);
                          if (form.OperationResult == ResultYes) enableAfterTransfer(form);
-                         endProgress(form);
                      },
                      TransferKind::Cancellable);
 }
@@ -217,7 +233,8 @@ void downloadPlan(Form2& form) {
                      [&form, send, emptyPlan] {
                          if (!send->opened) {
                              endProgress(form);
-                             ask(TextId::ConnectionFailed, MessageStyle::Exclamation);
+                             ask(TextId::ConnectionFailed, MessageStyle::Exclamation,
+                                 meterFailureDetail(send->failure));
                              return;
                          }
                          for (int b = UploadButton; b <= OrderButton; ++b)
@@ -227,9 +244,11 @@ void downloadPlan(Form2& form) {
                          enableAfterTransfer(form);
                          if (send->stopped)
                              tell(ownText(OwnText::DownloadStopped), MessageStyle::Information);
+                         else if (send->sent)
+                             ask(TextId::TransferSucceeded, MessageStyle::Information);
                          else
-                             ask(send->sent ? TextId::TransferSucceeded : TextId::TransferFailed,
-                                 MessageStyle::Information);
+                             ask(TextId::TransferFailed, MessageStyle::Information,
+                                 meterFailureDetail(send->failure));
                      },
                      TransferKind::Cancellable);
 }
@@ -246,26 +265,36 @@ void sendPlanHeader(Form2& form) {
         std::optional<ChannelHead> head;
         bool opened = false;
         bool sent = false;
+        sondrel::Failure failure;
     };
     auto send = std::make_shared<HeaderOutcome>();
     send->head = headerFromControls(form);
     form.runMeterJob(
-        [send](sondrel::_KorvaneConnection* meter, MeterJobContext&) {
+        [send](sondrel::_KorvaneConnection* meter, MeterJobContext& job) {
             send->opened = openDeviceConnection(meter);
+            if (!send->opened) send->failure = job.lastFailure();
             // A value the header cannot carry: nothing is sent.
             if (!send->opened || !send->head) return;
             Variant result;
             const auto hr = meter->CarryChannelHead(&*send->head, &result);
+            // The send's result says only that the packet went out: whether the
+            // meter answered it the library tells as the call's failure.
+            send->failure = job.lastFailure();
             pauseAfterSend();
-            if (!succeeded(hr, result)) return;
-            resetMeter(meter);
-            send->sent = true;
+            if (!succeeded(hr, result) || send->failure.kind != sondrel::FailureKind::None) return;
+            // A meter that hung up does not take the reset either.
+            send->sent = resetMeter(meter);
+            if (!send->sent) send->failure = job.lastFailure();
         },
         [send] {
             if (!send->opened)
-                ask(TextId::ConnectionFailed, MessageStyle::Exclamation);
+                ask(TextId::ConnectionFailed, MessageStyle::Exclamation,
+                    meterFailureDetail(send->failure));
             else if (send->sent)
-                ask(TextId::HeaderSent, MessageStyle::Exclamation);
+                ask(TextId::HeaderSent, MessageStyle::Information);
+            else
+                ask(TextId::TransferFailed, MessageStyle::Exclamation,
+                    meterFailureDetail(send->failure));
         },
         TransferKind::Single);
 }
@@ -301,8 +330,9 @@ void showHeader(Form2& form, const ChannelHead& head) {
         form.Text1(FavouriteElements[i])->setText(QString::number(favourites[i]));
     form.Text1(SpanElement)->setText(QString::number(head.Span));
     form.SpanValue = head.Span;
-    if (head.Un == UnDbuv) form.Combo5()->setCurrentText(UnitDbuv);
-    if (head.Un == UnDbmv) form.Combo5()->setCurrentText(UnitDbmv);
+    // A unit the editor does not know clears the box rather than leaving the
+    // previous unit in it for the next Download.
+    form.Combo5()->setCurrentText(head.Un == UnDbuv ? UnitDbuv : head.Un == UnDbmv ? UnitDbmv : "");
 }
 
 SafeArray<Channellist> BuildChannelArray(const PlanStore& store) {

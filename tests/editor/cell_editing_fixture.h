@@ -42,6 +42,7 @@ struct RecordedMessage {
     QString prompt;
     QString title;
     MessageStyle style;
+    QString detail;
 };
 
 // Records each message; answers with the queued answers, then with Ok (or Yes
@@ -52,7 +53,11 @@ class RecordingMessages final : public MessageSink {
     ~RecordingMessages() override { installMessageSink(previous_); }
 
     MessageAnswer show(const QString& prompt, const QString& title, MessageStyle style) override {
-        shown.push_back({prompt, title, style});
+        return show(prompt, title, style, {});
+    }
+    MessageAnswer show(const QString& prompt, const QString& title, MessageStyle style,
+                       const QString& detail) override {
+        shown.push_back({prompt, title, style, detail});
         if (!answers.empty()) {
             const MessageAnswer answer = answers.front();
             answers.pop_front();

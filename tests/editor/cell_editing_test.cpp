@@ -84,6 +84,40 @@ TEST_F(CellEditingTest, Audio1ListWritesOnlyAChoiceAndOnlyIntoItsOwnRow) {
     EXPECT_DOUBLE_EQ(grid().columnValueAt(2, ColumnAudio1).toDouble(), 8);
 }
 
+// Paste and the other commands read the grid again, in another order: the list
+// opened for one channel must not write into the channel now in its row.
+TEST_F(CellEditingTest, Audio1ListGoesWhenTheGridIsReadAgain) {
+    clickCell(2, ColumnAudio1);
+    clickCell(2, ColumnAudio1);
+    ASSERT_TRUE(audioEditor().isVisible());
+    const auto before = storedRows();
+    form->RefreshDataGrid(CommandText, "SELECT * FROM ChannelPlanUser ORDER BY Freq DESC");
+    EXPECT_FALSE(audioEditor().isVisible());
+    grid().setCurrentBookmark(2); // another channel now
+    const int fivePointFive = audioEditor().findText("5.50");
+    audioEditor().setCurrentIndex(fivePointFive);
+    emit audioEditor().activated(fivePointFive);
+    form->ToolKv_ButtonClick("Order"); // writes whatever the grid holds
+    for (int b = 1; b <= grid().rowCount(); ++b)
+        EXPECT_NE(grid().columnValueAt(b, ColumnAudio1).toDouble(), 5.5) << "row " << b;
+    for (const PlanRow& row : storedRows())
+        EXPECT_NE(row.audio1, 5.5) << "channel " << row.name.toStdString();
+    EXPECT_EQ(storedRows().size(), before.size());
+}
+
+// A value typed into the list and not yet confirmed is the user's edit: a job
+// with the meter takes it along, as it takes a cell being edited.
+TEST_F(CellEditingTest, Audio1ValueTypedButNotConfirmedIsWrittenBeforeAJob) {
+    clickCell(2, ColumnAudio1);
+    clickCell(2, ColumnAudio1);
+    ASSERT_TRUE(audioEditor().isVisible());
+    audioEditor().setCurrentText("6.00");
+    form->ToolKv_ButtonClick("Download");
+    QTRY_VERIFY_WITH_TIMEOUT(!form->transferRunning(), 20000);
+    EXPECT_DOUBLE_EQ(storedRows().at(1).audio1, 6.0);
+    EXPECT_FALSE(audioEditor().isVisible());
+}
+
 TEST_F(CellEditingTest, EditorTopFollowsTheRowFormula) {
     const int expected[] = {450, 764, 1077, 1391, 1704, 2018};
     for (int n = 0; n < 6; ++n) {

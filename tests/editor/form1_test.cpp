@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -105,6 +107,40 @@ TEST_F(Form1Test, LanguageOptionsDoNotChangeTheLanguage) {
     form->Option1()->click();
     EXPECT_EQ(form->Command1()->text(), "OK");
     EXPECT_EQ(LanguageOffset, EnglishOffset);
+}
+
+TEST_F(Form1Test, SelectedLanguageOptionIsTheLanguageInUse) {
+    auto chinese = startWithLocale("zh_CN.UTF-8");
+    EXPECT_TRUE(chinese->Option1()->isChecked());
+    EXPECT_FALSE(chinese->Option2()->isChecked());
+    auto english = startWithLocale("en_US.UTF-8");
+    EXPECT_TRUE(english->Option2()->isChecked());
+}
+
+// The port box shows a two-digit port whole, and the language row keeps off
+// the window's top edge, whatever the font.
+TEST_F(Form1Test, ControlsFitTheirTexts) {
+    QFile::link("/dev/null", ports + "/COM16");
+    auto form = startWithLocale("en_US.UTF-8");
+    form->show();
+    QComboBox& box = *form->Combo1();
+    QStyleOptionComboBox option;
+    option.initFrom(&box);
+    option.editable = true;
+    const QRect field = box.style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                    QStyle::SC_ComboBoxEditField, &box);
+    EXPECT_GE(field.width(), box.fontMetrics().horizontalAdvance("COM16"));
+    EXPECT_LE(box.geometry().right(), form->Command1()->geometry().left());
+    EXPECT_GE(form->Option1()->y(), 8);
+    EXPECT_GE(form->Option2()->y(), 8);
+}
+
+TEST_F(Form1Test, TooltipNamesTheLibraryAndItsReplyCheck) {
+    ScopedEnv mode("SONDREL_REPLY_CHECK", "strict");
+    auto form = startWithLocale("en_US.UTF-8");
+    ASSERT_TRUE(meterLibrary());
+    EXPECT_TRUE(form->toolTip().contains(QString::fromStdString(meterLibrary()->path())));
+    EXPECT_TRUE(form->toolTip().contains("Reply check: strict"));
 }
 
 TEST_F(Form1Test, PortsAppearInOrderAndTheLastIsPreselected) {

@@ -1,8 +1,14 @@
 // Save and Open of plan text files through the main window, on a real plan
 // database: what reaches the file, what comes back, and what a bad file leaves.
 #include "cell_editing_fixture.h"
+#include "database_holder.h"
+#include "failure_texts.h"
+#include "own_texts.h"
 #include "plan_file_encoding.h"
 #include "plan_files.h"
+
+#include <QFileDialog>
+#include <QStandardPaths>
 
 #include <QDir>
 #include <QFile>
@@ -161,6 +167,125 @@ TEST_F(PlanFilesTest, NamesThePlanFilesCannotCarryAreRefusedAtEntry) {
     grid().setColumnText(ColumnName, "Id1");
     checks->ValidateCellEdit(ColumnName);
     EXPECT_TRUE(messages.shown.empty()) << "only the letters the file reader looks for";
+}
+
+// Plans received from a meter may hold names the plain lines cannot carry:
+// what Save writes, Open reads back unchanged.
+TEST_F(PlanFilesTest, NamesPlainLinesCannotCarryComeBackUnchanged) {
+    const std::vector<PlanRow> received = {
+        {1, "*A", "TV", 55.25, 6.5},     {2, "\"Q", "TV", 62.25, 6.5},
+        {3, "a\tb", "TV", 69.25, 6.5},   {4, "ID", "DIGI", 474, 8},
+        {5, "x\"\"y", "TV", 77.25, 6.5}, {6, "C6", "TV", 83.25, 4.5},
+        {7, "\"\t\"", "TV", 91.25, 5.5}};
+    PlanStore(form->store()).replaceAll(received);
+    setHeader({"1", "2", "3", "4", "5", "6"}, "dBuV", "8");
+    SavePlanFile(*form);
+    ASSERT_EQ(form->OperationResult, "Yes");
+    EXPECT_TRUE(readFile().contains("ID\tCHName\tTYPE\tFREQ\tAUDIO\tQUOTED\t\r\n"));
+    PlanStore(form->store()).replaceAll(threeChannels());
+    open();
+    EXPECT_EQ(form->OperationResult, "Yes");
+    EXPECT_EQ(storedRows(), received);
+    EXPECT_EQ(header(), QStringList({"1", "2", "3", "4", "5", "6", "dBuV", "8"}));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// A plan without such names is written exactly as before, and a file of the
+// plain format with a quoted name reads as it always did.
+TEST_F(PlanFilesTest, PlainPlansKeepThePlainFormat) {
+    SavePlanFile(*form);
+    EXPECT_FALSE(readFile().contains("QUOTED"));
+    writeFile("t\r\nID\tCHName\tTYPE\tFREQ\tAUDIO\t\r\n1\t\"\"A\"B\"\tTV\t55.25\t6.5\t\r\n");
+    open();
+    ASSERT_EQ(storedRows().size(), 1u);
+    EXPECT_EQ(storedRows()[0].name, "\"A\"B");
+}
+
+TEST_F(PlanFilesTest, SaveRefusesANameNoFileCanCarryAndNamesItsRow) {
+    PlanStore(form->store())
+        .replaceAll({{1, "S1", "TV", 55.25, 6.5}, {2, "A\nB", "TV", 62.25, 6.5}});
+    SavePlanFile(*form);
+    EXPECT_EQ(form->OperationResult, "No");
+    EXPECT_TRUE(readFile().isEmpty());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].prompt.startsWith("ID 2 holds a character"))
+        << messages.shown[0].prompt.toStdString();
+}
+
+// Another program holds the database: Save and Open say what failed and why,
+// in the user's language, never in the database's words.
+TEST_F(PlanFilesTest, SaveAndOpenWithTheDatabaseHeldSaySo) {
+    SavePlanFile(*form);
+    ASSERT_EQ(form->OperationResult, "Yes");
+    QFile::remove(chooser.path);
+    {
+        DatabaseHolder holder(form->store().databasePath());
+        SavePlanFile(*form);
+        EXPECT_EQ(form->OperationResult, "No");
+        EXPECT_FALSE(QFile::exists(chooser.path));
+        writeFile("t\r\n1\tN1\tTV\t55.25\t6.5\t\r\n");
+        open();
+        EXPECT_EQ(form->OperationResult, "No");
+    }
+    EXPECT_EQ(storedRows(), threeChannels());
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].prompt,
+              ownText(OwnText::PlanNotRead) + "\n" + ownText(OwnText::StoreBusy));
+    EXPECT_EQ(messages.shown[1].prompt,
+              ownText(OwnText::CommandNotDone).arg("Open") + "\n" + ownText(OwnText::StoreBusy));
+}
+
+TEST_F(PlanFilesTest, FailedWriteSaysWhy) {
+    chooser.path = folder.filePath("no such folder/plan.txt");
+    SavePlanFile(*form);
+    EXPECT_EQ(form->OperationResult, "No");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    const QString prompt = messages.shown[0].prompt;
+    EXPECT_FALSE(prompt.contains("%2")) << prompt.toStdString();
+    EXPECT_TRUE(prompt.startsWith("The file " + chooser.path + " could not be written: "));
+    EXPECT_GT(prompt.size(), ownText(OwnText::FileNotWritten).arg(chooser.path, "").size());
+}
+
+// A grid edit the database refused is not carried into the plan Open brings.
+TEST_F(PlanFilesTest, OpenWhileAnEditIsUnwrittenIsRefusedThenReplacesThePlan) {
+    showPlan();
+    grid().setCurrentBookmark(3);
+    grid().setColumnText(ColumnName, "XYZ"); // changed, not yet written
+    writeFile("t\r\n1\tN1\tTV\t55.25\t6.5\t\r\n2\tN2\tTV\t62.25\t6.5\t\r\n"
+              "3\tN3\tTV\t69.25\t6.5\t\r\n");
+    {
+        DatabaseHolder holder(form->store().databasePath());
+        form->ToolKv_ButtonClick("Open");
+        EXPECT_EQ(chooser.asked, 0) << "refused before the dialog";
+    }
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_TRUE(messages.shown[0].prompt.startsWith(ownText(OwnText::EditNotWritten).arg(3)));
+    EXPECT_TRUE(messages.shown[0].prompt.endsWith(ownText(OwnText::StoreBusy)));
+    EXPECT_EQ(messages.shown[1].prompt, ownText(OwnText::CommandRefusedUnwritten).arg("Open"));
+    EXPECT_EQ(storedRows(), threeChannels());
+
+    form->ToolKv_ButtonClick("Open");
+    QApplication::processEvents();
+    EXPECT_EQ(form->OperationResult, "Yes");
+    const std::vector<PlanRow> fromFile = {
+        {1, "N1", "TV", 55.25, 6.5}, {2, "N2", "TV", 62.25, 6.5}, {3, "N3", "TV", 69.25, 6.5}};
+    EXPECT_EQ(storedRows(), fromFile);
+}
+
+TEST_F(PlanFilesTest, DialogSpeaksTheUsersLanguageAndStartsWhereTheUserWorks) {
+    LanguageOffset = ChineseOffset;
+    QFileDialog dialog;
+    PrepareFileDialog(dialog);
+    EXPECT_EQ(dialog.nameFilters(), QStringList({QString::fromUtf8("频道表文件 (*.txt)"),
+                                                 QString::fromUtf8("所有文件 (*)")}));
+    LanguageOffset = EnglishOffset;
+    SavePlanFile(*form);
+    ASSERT_EQ(form->OperationResult, "Yes");
+    EXPECT_EQ(planFolder(), QFileInfo(chooser.path).absolutePath()) << "the last folder used";
+    QFileDialog again;
+    PrepareFileDialog(again);
+    EXPECT_EQ(again.directory().absolutePath(), QFileInfo(chooser.path).absolutePath());
+    EXPECT_NE(again.directory().absolutePath(), QApplication::applicationDirPath());
 }
 
 TEST_F(PlanFilesTest, OpenAndPasteRefuseMoreThan250Channels) {

@@ -1,5 +1,6 @@
 // The plan store on a real SQLite file, a copy of the database the build delivers.
 #include "cell_editing_fixture.h"
+#include "database_holder.h"
 #include "delivered_database.h"
 
 #include <QDir>
@@ -192,10 +193,55 @@ TEST_F(PlanStoreTest, ReplaceAllAndTheGridsRowWrites) {
     const auto stored = store.select(SelectById);
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(stored[0].row, PlanRow({1, "A", "DIGI", 474, 8}));
-    store.updateRow(stored[0].rowid, {1, "B", "TV", 471.25, 6.5});
+    store.updateRow(stored[0], {1, "B", "TV", 471.25, 6.5});
     EXPECT_EQ(store.rows(OrderById), std::vector<PlanRow>({{1, "B", "TV", 471.25, 6.5}}));
-    store.deleteRow(stored[0].rowid);
+    store.deleteRow(store.select(SelectById).at(0));
     EXPECT_EQ(store.rowCount(), 0);
+}
+
+// SQLite hands a replaced table's rowids out again: a row read before the
+// replacement names another channel afterwards and is written nowhere.
+TEST_F(PlanStoreTest, ARowReadBeforeAReplacementIsNotWrittenIntoTheNewPlan) {
+    PlanStore store = storeWith({{1, "S1", "TV", 55.25, 6.5}, {2, "S2", "TV", 62.25, 6.5}});
+    const auto before = store.select(SelectById);
+    const std::vector<PlanRow> received = {{1, "C02", "TV", 55.25, 6.5},
+                                           {2, "C03", "TV", 62.25, 6.5}};
+    store.replaceAll(received);
+    ASSERT_EQ(store.select(SelectById).at(1).rowid, before.at(1).rowid) << "the rowid is reused";
+
+    try {
+        store.updateRow(before.at(1), {2, "XYZ", "TV", 62.25, 6.5});
+        ADD_FAILURE() << "the edit went into the replaced table";
+    } catch (const StoreError& e) {
+        EXPECT_EQ(e.reason(), StoreFailure::RowGone);
+    }
+    EXPECT_THROW(store.deleteRow(before.at(0)), StoreError);
+    EXPECT_EQ(store.rows(OrderById), received);
+}
+
+// A database another program holds refuses reads and writes as busy, with the
+// table unchanged; once it lets go, the same write goes through.
+TEST_F(PlanStoreTest, HeldDatabaseIsReportedAsBusy) {
+    PlanStore store = storeWith({{1, "S1", "TV", 55.25, 6.5}});
+    const auto read = store.select(SelectById).at(0);
+    {
+        DatabaseHolder holder(store.databasePath());
+        for (const auto& operation : std::vector<std::function<void()>>{
+                 [&] { store.rows(OrderById); },
+                 [&] {
+                     store.updateRow(read, {1, "X", "TV", 55.25, 6.5});
+                 },
+                 [&] { store.replaceAll({}); }}) {
+            try {
+                operation();
+                ADD_FAILURE() << "the held database was used";
+            } catch (const StoreError& e) {
+                EXPECT_EQ(e.reason(), StoreFailure::Busy) << e.what();
+            }
+        }
+    }
+    store.updateRow(read, {1, "X", "TV", 55.25, 6.5});
+    EXPECT_EQ(store.rows(OrderById).at(0).name, "X");
 }
 
 // A renumbering that fails on its third row leaves the old plan whole.
