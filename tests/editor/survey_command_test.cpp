@@ -248,6 +248,17 @@ TEST_F(SurveyCommandTest, AfterADownloadEveryDigitalChannelReadsItsOwnPower) {
     EXPECT_FALSE(difference.digital);
 }
 
+// Whether the loaded library records why a call failed: asked on this thread
+// with a port that has no device.
+bool libraryGivesReasons() {
+    const auto library = meterLibrary();
+    const auto connection = library->createConnection();
+    connection->put_PortDevice(AbsentPort);
+    sondrel::Variant result;
+    connection->OpenDeviceConnection(&result);
+    return !library->lastFailure().text.empty();
+}
+
 TEST_F(SurveyCommandTest, AMeterThatStopsAnsweringIsToldInTheUsersLanguage) {
     uploadPlanOf(6);
     for (const int language : {EnglishOffset, ChineseOffset}) {
@@ -263,8 +274,12 @@ TEST_F(SurveyCommandTest, AMeterThatStopsAnsweringIsToldInTheUsersLanguage) {
         const QString prompt = messages.shown[0].prompt;
         const QString said = ownText(OwnText::SurveyMeterSilent).arg(3);
         EXPECT_TRUE(prompt.startsWith(said)) << prompt.toStdString();
-        // The library's reason, when it gives one, is the line below.
-        EXPECT_TRUE(prompt == said || prompt.section('\n', 1).size() > 0) << prompt.toStdString();
+        // A library that says why its calls fail gives the line below.
+        if (libraryGivesReasons()) {
+            EXPECT_FALSE(prompt.section('\n', 1).trimmed().isEmpty()) << prompt.toStdString();
+        } else {
+            EXPECT_EQ(prompt, said);
+        }
         EXPECT_TRUE(prompt.contains(language == ChineseOffset ? QString::fromUtf8("仪表没有应答")
                                                               : QString("does not answer")));
         EXPECT_LE(count(0x02), 3u) << "no channel tuned after the first three";
