@@ -27,6 +27,12 @@ enum class OwnText {
     SurveySaveCsv,      // buttons of the survey window
     SurveySavePng,
     SurveySaveFailed,     // %1 the file that could not be written
+    SurveyMeterSilent,    // %1 channels failed from the first: the survey stopped
+    SurveyPlanNotRead,    // the meter's active plan could not be read: nothing measured
+    SurveyPlanEmpty,      // %1 the letter of the meter's active plan, which has no channels
+    SurveyMeasuredPlan,   // %1 the letter of the meter's plan measured, %2 its channels
+    SurveyUnitUnknown,    // the meter did not confirm the level unit
+    SurveyDigiFavourites, // %1 highest minus lowest digital favourite, dB
     CancelTransfer,       // the button that stops a running transfer
     TransferStopped,      // the user stopped an Upload or a header send
     DownloadStopped,      // the user stopped a Download

@@ -70,9 +70,10 @@ void drawBars(QPainter& painter, const SurveyChartLayout& layout, const Survey& 
     for (const SurveyResult& r : survey.results) {
         const double x = layout.xOf(r.channel.mhz);
         if (!r.level) {
-            // A failed channel stays a gap; a cross below the axis marks it.
+            // A failed channel stays a gap; a cross where its bar would stand
+            // marks it, inside the plot so that it never covers the axis lettering.
             painter.setPen(QPen(tiltLineColour, 1.5));
-            const QPointF c(x, plot.bottom() + 30);
+            const QPointF c(x, plot.bottom() - 6);
             painter.drawLine(c + QPointF(-3, -3), c + QPointF(3, 3));
             painter.drawLine(c + QPointF(-3, 3), c + QPointF(3, -3));
             continue;
@@ -143,7 +144,9 @@ void drawSurveyChart(QPainter& painter, const QRectF& area, const Survey& survey
     const SurveyChartLayout layout(survey, area);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false); // bars on whole pixels
-    drawAxes(painter, layout, QString::fromStdString(survey.unit));
+    // A unit the meter did not confirm is not guessed.
+    drawAxes(painter, layout,
+             survey.unit.empty() ? QStringLiteral("?") : QString::fromStdString(survey.unit));
     drawBars(painter, layout, survey);
     painter.setRenderHint(QPainter::Antialiasing, true);
     drawTiltLine(painter, layout, survey);

@@ -1,6 +1,6 @@
 // The chart of a level survey: one bar per channel at its frequency, coloured
-// by type, nothing where a measurement failed (a mark below the axis says
-// so), and the fitted tilt line over the bars. Drawn with QPainter onto any
+// by type, nothing where a measurement failed (a cross just above the axis
+// says so), and the fitted tilt line over the bars. Drawn with QPainter onto any
 // paint device, so the editor's window and the command line's PNG share it.
 #pragma once
 

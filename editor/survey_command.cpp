@@ -3,69 +3,115 @@
 #include "Form2.h"
 #include "grid.h"
 #include "messages.h"
+#include "meter_connection.h"
 #include "own_texts.h"
-#include "survey_plan.h"
 #include "survey_window.h"
 #include "texts.h"
 #include "transfer.h"
 #include "twips.h"
-
-#include <QComboBox>
-#include <QLineEdit>
 
 #include <memory>
 
 namespace plandex {
 namespace {
 
+using sondrel::client::ActivePlan;
 using sondrel::client::Survey;
-using sondrel::client::SurveyPlan;
 using sondrel::client::SurveyResult;
 
 // What the worker's part of a survey brings back to the window.
 struct SurveyOutcome {
     bool opened = false;
+    ActivePlan plan;
     Survey survey;
+    QString whyFailed; // the library's reason for the last failure, when there was one
 };
 
-void MeasurePlan(sondrel::_KorvaneConnection* meter, MeterJobContext& job, const SurveyPlan& plan,
-                 SurveyOutcome& out) {
+QString lastFailureText() {
+    const auto library = meterLibrary();
+    return library ? QString::fromStdString(library->lastFailure().text) : QString();
+}
+
+// While the plan is read, Cancel stops the read, but its packets are not
+// counted: the progress the window shows is the channels measured.
+int stopWithoutCounting(void* context, int, int) {
+    return static_cast<MeterJobContext*>(context)->stopRequested() ? 0 : 1;
+}
+
+void MeasureMetersPlan(sondrel::_KorvaneConnection* meter, MeterJobContext& job,
+                       SurveyOutcome& out) {
     out.opened = openDeviceConnection(meter);
     if (!out.opened) return;
+    if (const auto library = meterLibrary())
+        library->setTransferObserver(&stopWithoutCounting, &job);
+    out.plan = sondrel::client::readActivePlan(*meter);
+    if (out.plan.outcome != ActivePlan::Outcome::Read) {
+        out.whyFailed = lastFailureText();
+        return;
+    }
+    if (out.plan.plan.channels.empty() || job.stopRequested()) return;
     out.survey = sondrel::client::runSurvey(
-        *meter, plan, {}, [&job](const SurveyResult&, std::size_t done, std::size_t total) {
+        *meter, out.plan.plan, {},
+        [&job](const SurveyResult&, std::size_t done, std::size_t total) {
             job.reportProgress(static_cast<int>(done), static_cast<int>(total));
             return !job.stopRequested();
         });
+    if (out.survey.meterSilent) out.whyFailed = lastFailureText();
 }
 
-SurveyPlan planOfTable(const Form2& form) {
-    QStringList favourites;
-    for (int element : FavouriteElements)
-        favourites << form.Text1(element)->text();
-    return surveyPlanOf(form.store().rows(OrderByFreq), favourites, form.Combo5()->currentText());
+// A message with the library's reason, when it gave one, on a line of its own.
+void tellWithReason(const QString& text, const QString& reason) {
+    tell(reason.isEmpty() ? text : text + QStringLiteral("\n") + reason, MessageStyle::Exclamation);
 }
 
-// A window of its own, closed and deleted with the main window.
-void showSurvey(Form2& form, Survey survey) {
-    auto* window = new SurveyWindow(std::move(survey), &form);
-    window->setWindowFlag(Qt::Window);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    centreOnScreen(window);
+// The main window's survey window, made on the first survey and reused after.
+void showSurvey(Form2& form, Survey survey, const QString& source) {
+    SurveyWindow* window = form.findChild<SurveyWindow*>(QString(), Qt::FindDirectChildrenOnly);
+    if (window) {
+        window->setSurvey(std::move(survey), source);
+    } else {
+        window = new SurveyWindow(std::move(survey), source, &form);
+        window->setWindowFlag(Qt::Window);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        centreOnScreen(window);
+    }
     window->show();
     window->raise();
+    window->activateWindow();
+}
+
+// Says what ended a survey that has nothing to show; false when there is a survey to show.
+bool toldWhyNothingToShow(const SurveyOutcome& outcome, bool stopped) {
+    if (!outcome.opened) {
+        ask(TextId::ConnectionFailed, MessageStyle::Exclamation);
+        return true;
+    }
+    switch (outcome.plan.outcome) {
+    case ActivePlan::Outcome::SlotUnknown:
+    case ActivePlan::Outcome::NotRead:
+        // A plan read the user stopped needs no message.
+        if (!stopped) tellWithReason(ownText(OwnText::SurveyPlanNotRead), outcome.whyFailed);
+        return true;
+    case ActivePlan::Outcome::Read:
+        break;
+    }
+    if (outcome.plan.plan.channels.empty()) {
+        tell(ownText(OwnText::SurveyPlanEmpty).arg(QChar(outcome.plan.slot)),
+             MessageStyle::Exclamation);
+        return true;
+    }
+    if (outcome.survey.results.empty()) return true; // stopped before the first channel
+    if (outcome.survey.meterSilent) {
+        tellWithReason(ownText(OwnText::SurveyMeterSilent).arg(outcome.survey.results.size()),
+                       outcome.whyFailed);
+        return true;
+    }
+    return false;
 }
 
 } // namespace
 
 void surveyTablePlan(Form2& form) {
-    // The grid shows the plan being measured, in the order it is measured.
-    form.RefreshDataGrid(CommandText, SelectByFreq);
-    const SurveyPlan plan = planOfTable(form);
-    if (plan.channels.empty()) {
-        ask(TextId::LoadPlanFirst, MessageStyle::Exclamation);
-        return;
-    }
     auto outcome = std::make_shared<SurveyOutcome>();
     startProgress(form);
     // The grid's caption counts the channels measured while the survey runs.
@@ -75,21 +121,19 @@ void surveyTablePlan(Form2& form) {
         QObject::connect(form.Worker(), &MeterWorker::progress, grid, [grid](int done, int total) {
             grid->setCaption(ownText(OwnText::SurveyProgress).arg(done).arg(total));
         });
-    form.runMeterJob(
-        [plan, outcome](sondrel::_KorvaneConnection* meter, MeterJobContext& job) {
-            MeasurePlan(meter, job, plan, *outcome);
-        },
-        [&form, outcome, counting, caption] {
-            QObject::disconnect(counting);
-            form.Fregtable()->setCaption(caption);
-            endProgress(form);
-            if (!outcome->opened) {
-                ask(TextId::ConnectionFailed, MessageStyle::Exclamation);
-                return;
-            }
-            showSurvey(form, std::move(outcome->survey));
-        },
-        TransferKind::Cancellable);
+    form.runMeterJob([outcome](sondrel::_KorvaneConnection* meter,
+                               MeterJobContext& job) { MeasureMetersPlan(meter, job, *outcome); },
+                     [&form, outcome, counting, caption] {
+                         QObject::disconnect(counting);
+                         form.Fregtable()->setCaption(caption);
+                         endProgress(form);
+                         if (toldWhyNothingToShow(*outcome, form.Worker()->stopRequested())) return;
+                         const QString source = ownText(OwnText::SurveyMeasuredPlan)
+                                                    .arg(QChar(outcome->plan.slot))
+                                                    .arg(outcome->plan.plan.channels.size());
+                         showSurvey(form, std::move(outcome->survey), source);
+                     },
+                     TransferKind::Cancellable);
 }
 
 } // namespace plandex

@@ -1,15 +1,18 @@
-// Toolbar "Survey": measures every channel of the table's plan with the meter,
-// on the window's meter worker like a transfer (locked window, progress,
-// Cancel between channels), and shows the levels in a survey window.
+// Toolbar "Survey": measures every channel of the plan the meter holds (its
+// active plan, read first, so that digital channels are asked for by the
+// meter's own numbers), on the window's meter worker like a transfer (locked
+// window, progress, Cancel between channels), and shows the levels in the
+// main window's survey window.
 #pragma once
 
 namespace plandex {
 
 class Form2;
 
-// Starts the survey of the table's rows with the side panel's favourites and
-// unit. An empty table, or a meter that cannot be reached, is told instead;
-// the survey window, owned by form, opens when the survey ends or is stopped.
+// Starts the survey. A meter that cannot be reached, whose plan cannot be read
+// or is empty, or that stops answering is told instead; the survey window,
+// owned by form and reused by every survey, opens when the survey ends or is
+// stopped.
 void surveyTablePlan(Form2& form);
 
 } // namespace plandex

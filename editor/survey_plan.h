@@ -12,12 +12,14 @@
 namespace plandex {
 
 // Channels known by their IDs; favourites 1 to 6 as typed (empty or not a
-// number: none); the unit "dBmV" or anything else for dBuV.
+// number: none); the unit "dBmV" or anything else for dBuV. Frequencies as the
+// single-precision decimals the meter would hold.
 sondrel::client::SurveyPlan surveyPlanOf(const std::vector<PlanRow>& rows,
                                          const QStringList& favourites, const QString& unit);
 
-// A plan file as Open would store it: IDs 1..n in file order, favourites from
-// footer values 1 to 6 and the unit from value 7.
+// A plan file as the meter holds it once it is downloaded: channels numbered
+// 1..n in frequency order, favourites from footer values 1 to 6 and the unit
+// from value 7.
 sondrel::client::SurveyPlan surveyPlanOf(const PlanFileContent& file);
 
 } // namespace plandex

@@ -15,6 +15,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace plandex {
 namespace {
 
@@ -55,15 +57,16 @@ QString decimal(double value, int decimals) {
 
 } // namespace
 
-SurveyWindow::SurveyWindow(Survey survey, QWidget* parent)
-    : QWidget(parent), survey_(std::move(survey)) {
+SurveyWindow::SurveyWindow(Survey survey, const QString& source, QWidget* parent)
+    : QWidget(parent) {
     setWindowTitle(ownText(OwnText::SurveyTitle));
+    source_ = new QLabel(this);
     chart_ = new SurveyChartView(survey_, this);
     table_ = new QTableWidget(this);
-    summary_ = new QLabel(summaryText(), this);
+    summary_ = new QLabel(this);
     saveCsv_ = new QPushButton(ownText(OwnText::SurveySaveCsv), this);
     savePng_ = new QPushButton(ownText(OwnText::SurveySavePng), this);
-    fillTable();
+    setSurvey(std::move(survey), source);
 
     auto* views = new QHBoxLayout;
     views->addWidget(chart_, 3);
@@ -73,6 +76,7 @@ SurveyWindow::SurveyWindow(Survey survey, QWidget* parent)
     buttons->addWidget(saveCsv_);
     buttons->addWidget(savePng_);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(source_);
     layout->addLayout(views, 1);
     layout->addLayout(buttons);
     resize(1100, 520);
@@ -83,9 +87,24 @@ SurveyWindow::SurveyWindow(Survey survey, QWidget* parent)
             [this] { askAndSave(QStringLiteral("PNG (*.png)"), &SurveyWindow::savePng); });
 }
 
+void SurveyWindow::setSurvey(Survey survey, const QString& source) {
+    survey_ = std::move(survey);
+    source_->setText(source);
+    source_->setVisible(!source.isEmpty());
+    summary_->setText(summaryText());
+    fillTable();
+    chart_->update();
+}
+
 void SurveyWindow::fillTable() {
-    const QString unit = QString::fromStdString(survey_.unit);
-    table_->setColumnCount(6);
+    const QString unit =
+        survey_.unit.empty() ? QStringLiteral("?") : QString::fromStdString(survey_.unit);
+    // C/N has a column only when the survey read it.
+    const bool withCn = std::any_of(survey_.results.begin(), survey_.results.end(),
+                                    [](const SurveyResult& r) { return r.cn || r.cnFailed; });
+    const int columns = withCn ? 6 : 5;
+    table_->clear();
+    table_->setColumnCount(columns);
     table_->setHorizontalHeaderLabels(
         {ownText(OwnText::SurveyColumnChannel), ownText(OwnText::SurveyColumnName),
          ownText(OwnText::SurveyColumnType), ownText(OwnText::SurveyColumnFrequency),
@@ -100,7 +119,7 @@ void SurveyWindow::fillTable() {
             QString::number(r.channel.number),       QString::fromStdString(r.channel.name),
             QString::fromStdString(r.channel.type),  decimal(r.channel.mhz, 2),
             r.level ? decimal(*r.level, 1) : failed, cn};
-        for (int column = 0; column < 6; ++column)
+        for (int column = 0; column < columns; ++column)
             table_->setItem(row, column, cell(texts[column], column == 0 || column >= 3));
         ++row;
     }
@@ -109,13 +128,23 @@ void SurveyWindow::fillTable() {
 
 QString SurveyWindow::summaryText() const {
     const auto fit = sondrel::client::fitTilt(survey_.results);
-    const auto difference = sondrel::client::favouriteDifference(survey_);
+    const auto difference = sondrel::client::favouriteDifferences(survey_);
     QString text = fit ? ownText(OwnText::SurveyTilt).arg(decimal(fit->dbPer100MHz, 2))
                        : ownText(OwnText::SurveyNoTilt);
-    text += QStringLiteral("    ") +
-            (difference ? ownText(OwnText::SurveyFavourites).arg(decimal(*difference, 1))
-                        : ownText(OwnText::SurveyNoFavourites));
-    if (survey_.stopped) text += QStringLiteral("\n") + ownText(OwnText::SurveyStopped);
+    const QString gap = QStringLiteral("    ");
+    if (difference.analogue)
+        text += gap + ownText(OwnText::SurveyFavourites).arg(decimal(*difference.analogue, 1));
+    if (difference.digital)
+        text +=
+            gap + ownText(OwnText::SurveyDigiFavourites).arg(decimal(*difference.digital, 1));
+    if (!difference.analogue && !difference.digital)
+        text += gap + ownText(OwnText::SurveyNoFavourites);
+    if (survey_.unit.empty()) text += QStringLiteral("\n") + ownText(OwnText::SurveyUnitUnknown);
+    if (survey_.meterSilent)
+        text +=
+            QStringLiteral("\n") + ownText(OwnText::SurveyMeterSilent).arg(survey_.results.size());
+    else if (survey_.stopped)
+        text += QStringLiteral("\n") + ownText(OwnText::SurveyStopped);
     return text;
 }
 

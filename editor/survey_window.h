@@ -1,6 +1,8 @@
-// The window that shows a finished (or cancelled) level survey: the chart of
-// levels with its tilt line, the numbers in a table beside it, the tilt and
-// the favourites' difference below, and Save as CSV and as PNG.
+// The window that shows a finished (or cancelled) level survey: which plan was
+// measured, the chart of levels with its tilt line, the numbers in a table
+// beside it, the tilt and the favourites' difference below, and Save as CSV
+// and as PNG. One window serves every survey of a main window: a new survey
+// replaces the one shown.
 #pragma once
 
 #include "level_survey.h"
@@ -16,9 +18,15 @@ namespace plandex {
 class SurveyWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit SurveyWindow(sondrel::client::Survey survey, QWidget* parent = nullptr);
+    // `source` says which plan was measured; empty when the caller has nothing to say.
+    explicit SurveyWindow(sondrel::client::Survey survey, const QString& source = {},
+                          QWidget* parent = nullptr);
+
+    // Shows another survey in place of this one.
+    void setSurvey(sondrel::client::Survey survey, const QString& source);
 
     const sondrel::client::Survey& survey() const { return survey_; }
+    QLabel* source() const { return source_; }
     QWidget* chart() const { return chart_; }
     QTableWidget* table() const { return table_; }
     QLabel* summary() const { return summary_; }
@@ -36,6 +44,7 @@ class SurveyWindow : public QWidget {
     void askAndSave(const QString& filter, bool (SurveyWindow::*save)(const QString&) const);
 
     sondrel::client::Survey survey_;
+    QLabel* source_ = nullptr;
     QWidget* chart_ = nullptr;
     QTableWidget* table_ = nullptr;
     QLabel* summary_ = nullptr;

@@ -1,7 +1,11 @@
 #include "level_survey.h"
 
+#include "common/option_texts.h"
+
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 
 namespace sondrel::client {
 namespace {
@@ -59,6 +63,15 @@ SurveyResult measure(_KorvaneConnection& meter, const SurveyChannel& channel,
     return result;
 }
 
+// Asks the meter to read in `unit` and gives the unit it confirms it now reads
+// in; empty when it does not confirm.
+std::string confirmedUnit(_KorvaneConnection& meter, const std::string& unit) {
+    std::string now = unit;
+    std::int16_t result = 0;
+    if (failed(meter.SetupLevelUnit(&now, &result)) || result == 0) return {};
+    return now;
+}
+
 // A name from the meter without the blanks that pad it to its field.
 std::string trimmed(const std::string& name) {
     const auto first = name.find_first_not_of(std::string(" \0", 2));
@@ -96,16 +109,46 @@ bool isDigital(const SurveyChannel& channel) {
     return channel.type == "DIGI";
 }
 
+double planMhz(float mhz) {
+    // The shortest decimal that reads back as the same single-precision value.
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text - 1, mhz).ptr;
+    *end = '\0';
+    return std::strtod(text, nullptr);
+}
+
 SurveyPlan surveyPlanOf(const SafeArray<Channellist>& channels, const ChannelHead& head) {
     SurveyPlan plan;
     int place = 0;
     for (const Channellist& channel : channels.items)
         plan.channels.push_back(
-            {++place, trimmed(channel.ChannelName), channel.Type, channel.freq});
+            {++place, trimmed(channel.ChannelName), channel.Type, planMhz(channel.freq)});
     plan.favourites = {head.Fav1, head.Fav2, head.Fav3, head.Fav4, head.Fav5, head.Fav6};
     // The editor writes 2 for dBmV and 1 for dBuV.
     plan.unit = head.Un == 2 ? "dBmV" : "dBuV";
     return plan;
+}
+
+ActivePlan readActivePlan(_KorvaneConnection& meter) {
+    ActivePlan active;
+    UserPlanNumber slot = UserPlanA;
+    std::int16_t done = 0;
+    const auto letter = [&] { return PlanLetters.textOf(static_cast<std::uint8_t>(slot)); };
+    if (failed(meter.ReadPlanNum(&slot, &done)) || done != 1 || !letter()) {
+        active.outcome = ActivePlan::Outcome::SlotUnknown;
+        return active;
+    }
+    active.slot = letter()->front();
+    SafeArray<Channellist> channels;
+    ChannelHead head;
+    Variant result;
+    if (failed(meter.ReadChannel(slot, &channels, &head, &result)) || result.toNumber() != 1.0) {
+        active.outcome = ActivePlan::Outcome::NotRead;
+        return active;
+    }
+    active.plan = surveyPlanOf(channels, head);
+    active.outcome = ActivePlan::Outcome::Read;
+    return active;
 }
 
 Survey runSurvey(_KorvaneConnection& meter, const SurveyPlan& plan, const SurveyOptions& options,
@@ -115,11 +158,18 @@ Survey runSurvey(_KorvaneConnection& meter, const SurveyPlan& plan, const Survey
                      [](const auto& a, const auto& b) { return a.mhz < b.mhz; });
     Survey survey;
     survey.favourites = plan.favourites;
-    survey.unit = plan.unit;
+    survey.unit = confirmedUnit(meter, plan.unit);
+    if (options.unitConfirmed) options.unitConfirmed(survey.unit);
+    bool everyOneFailed = true;
     for (const SurveyChannel& channel : order) {
         survey.results.push_back(measure(meter, channel, options));
-        if (progress && !progress(survey.results.back(), survey.results.size(), order.size())) {
-            survey.stopped = survey.results.size() < order.size();
+        const std::size_t done = survey.results.size();
+        everyOneFailed = everyOneFailed && !survey.results.back().level;
+        const bool goOn = !progress || progress(survey.results.back(), done, order.size());
+        if (everyOneFailed && (done == SilentMeterChannels || done == order.size()))
+            survey.meterSilent = true;
+        if (!goOn || survey.meterSilent) {
+            survey.stopped = done < order.size();
             break;
         }
     }
@@ -140,20 +190,24 @@ std::optional<TiltFit> fitTilt(const std::vector<SurveyResult>& results) {
     return fit;
 }
 
-std::optional<double> favouriteDifference(const Survey& survey) {
+FavouriteDifferences favouriteDifferences(const Survey& survey) {
     // A stopped survey may not have reached the highest favourites.
-    if (survey.stopped) return std::nullopt;
-    const SurveyResult* lowest = nullptr;
-    const SurveyResult* highest = nullptr;
-    for (const SurveyResult& r : survey.results) {
-        if (r.channel.number == 0 || std::find(survey.favourites.begin(), survey.favourites.end(),
-                                               r.channel.number) == survey.favourites.end())
-            continue;
-        if (!lowest || r.channel.mhz < lowest->channel.mhz) lowest = &r;
-        if (!highest || r.channel.mhz > highest->channel.mhz) highest = &r;
-    }
-    if (!lowest || lowest == highest || !lowest->level || !highest->level) return std::nullopt;
-    return inTenths(*highest->level - *lowest->level);
+    if (survey.stopped) return {};
+    const auto differenceOf = [&survey](bool digital) -> std::optional<double> {
+        const SurveyResult* lowest = nullptr;
+        const SurveyResult* highest = nullptr;
+        for (const SurveyResult& r : survey.results) {
+            if (isDigital(r.channel) != digital || r.channel.number == 0 ||
+                std::find(survey.favourites.begin(), survey.favourites.end(), r.channel.number) ==
+                    survey.favourites.end())
+                continue;
+            if (!lowest || r.channel.mhz < lowest->channel.mhz) lowest = &r;
+            if (!highest || r.channel.mhz > highest->channel.mhz) highest = &r;
+        }
+        if (!lowest || lowest == highest || !lowest->level || !highest->level) return std::nullopt;
+        return inTenths(*highest->level - *lowest->level);
+    };
+    return {differenceOf(false), differenceOf(true)};
 }
 
 } // namespace sondrel::client

@@ -16,26 +16,48 @@
 namespace sondrel::client {
 
 // One channel to measure. `number` is the number the meter knows the channel
-// by: its ID in the editor's table, its place in an analogue plan read from
-// the meter; the favourites and the digital power member use it.
+// by: its place in the plan the meter holds (a Download numbers the table's
+// rows 1..n in frequency order); the favourites and the digital power member
+// use it.
 struct SurveyChannel {
     int number = 0;
     std::string name;
     std::string type; // "DIGI" is digital; every other type is an analogue carrier
     double mhz = 0;   // vision carrier of an analogue channel, centre of a digital one
+                      // as the decimal the plan holds (planMhz)
     friend bool operator==(const SurveyChannel&, const SurveyChannel&) = default;
 };
 
 bool isDigital(const SurveyChannel& channel);
 
+// A plan's frequency, held in single precision by the meter and the plan
+// files, as the decimal it was written as: 55.3, never 55.29999923706055.
+double planMhz(float mhz);
+
 struct SurveyPlan {
     std::vector<SurveyChannel> channels;
     std::vector<int> favourites; // channel numbers; 0 for none
-    std::string unit = "dBuV";   // the level unit the plan's header names
+    // The level unit the survey asks the meter to read in ("dBuV", "dBmV" or
+    // "dBm"): the one the plan's header names unless the user chose another.
+    std::string unit = "dBuV";
 };
 
 // A plan as ReadChannel hands it over: channel k (from 1) is known by k.
 SurveyPlan surveyPlanOf(const SafeArray<Channellist>& channels, const ChannelHead& head);
+
+// The plan the meter measures by: its active plan, read with ReadPlanNum and
+// ReadChannel.
+struct ActivePlan {
+    enum class Outcome {
+        Read,        // plan and slot hold what the meter holds
+        SlotUnknown, // the meter did not say which plan is active
+        NotRead,     // the active plan's channels could not be read
+    };
+    Outcome outcome = Outcome::NotRead;
+    char slot = 0; // 'A' to 'E' once the meter said it
+    SurveyPlan plan;
+};
+ActivePlan readActivePlan(_KorvaneConnection& meter);
 
 // One measured channel. A failed measurement has no level: it is never 0 dB.
 struct SurveyResult {
@@ -48,6 +70,8 @@ struct SurveyResult {
 
 struct SurveyOptions {
     bool carrierToNoise = false; // also read C/N of analogue channels (6-13 readings each)
+    // Told, before the first channel, the unit the meter confirmed (empty: not confirmed).
+    std::function<void(const std::string& unit)> unitConfirmed = nullptr;
 };
 
 // Called after every channel with its result, how many are done and how many
@@ -58,10 +82,21 @@ using SurveyProgress =
 struct Survey {
     std::vector<SurveyResult> results; // in frequency order; fewer than planned when stopped
     std::vector<int> favourites;
+    // The level unit the meter confirmed it reads in when the survey set it
+    // (SetupLevelUnit's echo); empty when the meter did not confirm it, and
+    // then nobody knows the unit of the levels.
     std::string unit = "dBuV";
     bool stopped = false;
+    // The first channels all failed: the meter does not answer, and the
+    // survey ended there rather than fail every channel in turn.
+    bool meterSilent = false;
 };
 
+// How many channels failing from the first one on end a survey as silent.
+inline constexpr std::size_t SilentMeterChannels = 3;
+
+// Sets the meter's level unit to the plan's unit, then measures every channel
+// in frequency order; ends early when the first SilentMeterChannels all fail.
 Survey runSurvey(_KorvaneConnection& meter, const SurveyPlan& plan, const SurveyOptions& options,
                  const SurveyProgress& progress = {});
 
@@ -91,9 +126,15 @@ struct TiltFit {
 std::optional<TiltFit> fitTilt(const std::vector<SurveyResult>& results);
 
 // Level of the highest-frequency favourite minus that of the lowest-frequency
-// one, as the meter's tilt display shows it; nullopt with fewer than two
-// favourites in the survey, when either of the two failed, or when the survey
-// was stopped before it reached every channel.
-std::optional<double> favouriteDifference(const Survey& survey);
+// one, as the meter's tilt display shows it, within one kind: carrier levels
+// with carrier levels, digital channel power with digital channel power (the
+// two stand at levels of their own). A kind has nullopt with fewer than two
+// favourites of it in the survey or when either of its two failed; both have
+// nullopt when the survey was stopped before it reached every channel.
+struct FavouriteDifferences {
+    std::optional<double> analogue;
+    std::optional<double> digital;
+};
+FavouriteDifferences favouriteDifferences(const Survey& survey);
 
 } // namespace sondrel::client

@@ -8,6 +8,7 @@ namespace {
 
 constexpr std::string_view Measured = "measured";
 constexpr std::string_view Failed = "failed";
+constexpr std::string_view UnconfirmedUnit = "unit not confirmed";
 
 std::string number(double value) {
     char text[32];
@@ -26,7 +27,8 @@ std::string field(const std::string& text) {
 }
 
 std::string headerLine(const std::string& unit) {
-    return "Channel,Name,Type,Frequency (MHz),Level (" + unit + "),C/N (dB),Result";
+    return "Channel,Name,Type,Frequency (MHz),Level (" +
+           (unit.empty() ? std::string(UnconfirmedUnit) : unit) + "),C/N (dB),Result";
 }
 
 // The fields of one line; nullopt for a quote that does not close.
@@ -101,6 +103,7 @@ std::optional<Survey> parseSurveyCsv(std::string_view text) {
     Survey survey;
     survey.unit = std::string(
         lines[0].substr(unitAt + levelOpen.size(), unitEnd - unitAt - levelOpen.size()));
+    if (survey.unit == UnconfirmedUnit) survey.unit.clear();
     if (lines[0] != headerLine(survey.unit)) return std::nullopt;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         if (lines[i].empty()) continue;

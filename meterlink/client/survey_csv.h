@@ -7,7 +7,9 @@
 //
 // A failed level is left empty and its result says "failed"; a C/N that was
 // asked for and could not be read says "failed" in its column. Numbers are
-// written in their shortest form that reads back as the same value.
+// written in their shortest form that reads back as the same value. When the
+// meter did not confirm its level unit the level column says
+// "Level (unit not confirmed)".
 #pragma once
 
 #include "level_survey.h"

@@ -1,7 +1,9 @@
 // The Survey command of the main window against the simulated meter: it
-// measures the table's plan on the meter worker with the window locked,
-// counts the channels as it goes, stops between channels on Cancel and opens
-// the survey window, owned by the main window, with what was measured.
+// measures the plan the meter holds, numbered as the meter numbers it, on the
+// meter worker with the window locked, counts the channels as it goes, stops
+// between channels on Cancel, stops early and says so when the meter does not
+// answer, and shows what was measured in the one survey window the main
+// window owns.
 #include "transfer_fixture.h" // first: before Qt's keywords
 
 #include "grid.h"
@@ -93,7 +95,7 @@ TEST_F(SurveyCommandTest, ASurveyOfTheTablesPlanShowsEveryChannelsLevelInItsOwnW
     EXPECT_EQ(captionMeanwhile, "1 of 4 channels measured");
     EXPECT_EQ(steps, (std::vector<std::pair<int, int>>{{1, 4}, {2, 4}, {3, 4}, {4, 4}}));
     EXPECT_EQ(count(OpenCommand), opensBefore + 1) << "the survey's own connection only";
-    EXPECT_EQ(count(PlanCommand), 0u);
+    EXPECT_EQ(count(PlanCommand), 0u) << "the meter's plan is read, never written";
     EXPECT_TRUE(messages.shown.empty());
 
     const auto windows = surveyWindows();
@@ -118,7 +120,9 @@ TEST_F(SurveyCommandTest, ASurveyOfTheTablesPlanShowsEveryChannelsLevelInItsOwnW
         }
     }
     EXPECT_EQ(window->table()->rowCount(), 4);
+    EXPECT_EQ(window->table()->columnCount(), 5) << "no C/N column for a survey without C/N";
     EXPECT_FALSE(window->summary()->text().contains(ownText(OwnText::SurveyStopped)));
+    EXPECT_EQ(window->source()->text(), "Measured: the meter's active channel plan A (4 channels)");
 
     // Ready for the next command, its caption and bar as before.
     EXPECT_TRUE(form->ToolKv()->isEnabled());
@@ -174,22 +178,129 @@ TEST_F(SurveyCommandTest, ClosingDuringASurveyAsksThenStopsAndCloses) {
     EXPECT_TRUE(surveyWindows().empty()) << "no survey window for a closed editor";
 }
 
-TEST_F(SurveyCommandTest, SurveyNeedsAPlanInTheTableAndAMeterThatAnswers) {
+TEST_F(SurveyCommandTest, SurveyNeedsAMeterThatAnswersAndAPlanItCanRead) {
     load({});
     EXPECT_FALSE(form->isButtonEnabled(SurveyButton)) << "no plan shown yet, as for Download";
-    form->ToolKv_ButtonClick("Survey");
-    EXPECT_EQ(messages.textIds(), std::vector<int>({TextId::LoadPlanFirst}));
-    EXPECT_TRUE(commandsToMeter().empty()) << "nothing to measure: the meter is not asked";
-    EXPECT_FALSE(form->transferRunning());
 
     uploadPlanOf(3);
     EXPECT_TRUE(form->isButtonEnabled(SurveyButton));
+    // The active plan cannot be read: nothing is measured.
+    meter->faults().add(parseFaultRule("27:noreply"));
+    meter->wireLog().clear();
+    run("Survey");
+    meter->faults().clear();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].prompt.startsWith(ownText(OwnText::SurveyPlanNotRead)));
+    EXPECT_EQ(count(0x08), 0u) << "no level read without the plan";
+    EXPECT_TRUE(surveyWindows().empty());
+    messages.shown.clear();
+
     setMeterPort(AbsentPort);
     run("Survey");
     EXPECT_EQ(messages.textIds(), std::vector<int>({TextId::ConnectionFailed}));
     EXPECT_TRUE(surveyWindows().empty());
     EXPECT_TRUE(form->ToolKv()->isEnabled());
     EXPECT_FALSE(form->ProgressBar1()->isVisible());
+}
+
+// A table whose IDs are not in frequency order, with digital channels between
+// the carriers: a Download numbers them 1..5 in frequency order.
+const std::vector<PlanRow> mixedRows = {{1, "S39", "DIGI", 522, 6.0},
+                                        {2, "E5", "TV", 175.25, 5.5},
+                                        {3, "S38", "DIGI", 514, 6.0},
+                                        {4, "E2", "TV", 48.25, 5.5},
+                                        {5, "C30", "DIGI", 546, 6.0}};
+
+TEST_F(SurveyCommandTest, AfterADownloadEveryDigitalChannelReadsItsOwnPower) {
+    load(mixedRows);
+    setHeader({"4", "1", "0", "0", "0", "0"}, "8", "dBuV");
+    run("Download");
+    ASSERT_EQ(messages.textIds(), std::vector<int>({TextId::TransferSucceeded}))
+        << messages.shown.at(0).prompt.toStdString();
+    messages.shown.clear();
+    // The meter was left reading in dBmV.
+    meter->withState([](korvane::sim::MeterState& s) { s.settings.levelUnit = 1; });
+
+    run("Survey");
+    EXPECT_TRUE(messages.shown.empty());
+    const auto windows = surveyWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    const auto& survey = windows[0]->survey();
+    EXPECT_EQ(survey.unit, "dBuV");
+    const auto [model, channels] = meter->withState([](korvane::sim::MeterState& s) {
+        return std::pair(s.signal, korvane::sim::channelsOfActivePlan(s.plans));
+    });
+    ASSERT_EQ(survey.results.size(), mixedRows.size());
+    for (const SurveyResult& r : survey.results) {
+        // The meter's channel of this number is the one at this frequency.
+        const auto& c = channels.at(static_cast<std::size_t>(r.channel.number - 1));
+        EXPECT_EQ(c.mhz, r.channel.mhz) << r.channel.name;
+        ASSERT_TRUE(r.level) << r.channel.name;
+        if (r.channel.type == "DIGI")
+            EXPECT_NEAR(*r.level, model.carrierLevel(c), 0.051) << r.channel.name;
+        else
+            EXPECT_NEAR(*r.level, model.carrierLevel(c) - 0.6, 0.65) << r.channel.name;
+    }
+    // Favourites 4 and 1 of the panel are the meter's channels 4 and 1: one
+    // digital and one analogue, so neither kind has a difference.
+    const auto difference = sondrel::client::favouriteDifferences(survey);
+    EXPECT_FALSE(difference.analogue);
+    EXPECT_FALSE(difference.digital);
+}
+
+// Whether the loaded library records why a call failed: asked on this thread
+// with a port that has no device.
+bool libraryGivesReasons() {
+    const auto library = meterLibrary();
+    const auto connection = library->createConnection();
+    connection->put_PortDevice(AbsentPort);
+    sondrel::Variant result;
+    connection->OpenDeviceConnection(&result);
+    return !library->lastFailure().text.empty();
+}
+
+TEST_F(SurveyCommandTest, AMeterThatStopsAnsweringIsToldInTheUsersLanguage) {
+    uploadPlanOf(6);
+    for (const int language : {EnglishOffset, ChineseOffset}) {
+        LanguageOffset = language;
+        // The plan is read; then unit, tune and level go unanswered.
+        for (const char* rule : {"16:noreply", "02:noreply", "08:noreply"})
+            meter->faults().add(parseFaultRule(rule));
+        run("Survey");
+        meter->faults().clear();
+
+        EXPECT_TRUE(surveyWindows().empty()) << "no table of failures";
+        ASSERT_EQ(messages.shown.size(), 1u);
+        const QString prompt = messages.shown[0].prompt;
+        const QString said = ownText(OwnText::SurveyMeterSilent).arg(3);
+        EXPECT_TRUE(prompt.startsWith(said)) << prompt.toStdString();
+        // A library that says why its calls fail gives the line below.
+        if (libraryGivesReasons()) {
+            EXPECT_FALSE(prompt.section('\n', 1).trimmed().isEmpty()) << prompt.toStdString();
+        } else {
+            EXPECT_EQ(prompt, said);
+        }
+        EXPECT_TRUE(prompt.contains(language == ChineseOffset ? QString::fromUtf8("仪表没有应答")
+                                                              : QString("does not answer")));
+        EXPECT_LE(count(0x02), 3u) << "no channel tuned after the first three";
+        EXPECT_TRUE(form->ToolKv()->isEnabled());
+        messages.shown.clear();
+        meter->wireLog().clear();
+    }
+}
+
+TEST_F(SurveyCommandTest, EverySurveyIsShownInTheSameWindow) {
+    uploadPlanOf(3);
+    run("Survey");
+    ASSERT_EQ(surveyWindows().size(), 1u);
+    QPointer<SurveyWindow> first(surveyWindows()[0]);
+    putInSlotA(spreadPlan(5));
+    run("Survey");
+    ASSERT_EQ(surveyWindows().size(), 1u);
+    EXPECT_EQ(surveyWindows()[0], first.data());
+    EXPECT_EQ(first->survey().results.size(), 5u) << "the new survey replaces the old one";
+    EXPECT_EQ(first->table()->rowCount(), 5);
+    EXPECT_TRUE(first->isVisible());
 }
 
 } // namespace
