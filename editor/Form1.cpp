@@ -9,6 +9,7 @@
 
 #include "platform/port_registry.h"
 #include "platform/system_language.h"
+#include "reply_check.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -152,16 +153,11 @@ void Form1::InitPortDialog() {
     combo2_->setCurrentText(QStringLiteral("9600"));
 }
 
-QString replyCheckMode() {
-    const QString mode = qEnvironmentVariable("SONDREL_REPLY_CHECK");
-    return mode.isEmpty() ? QStringLiteral("default") : mode;
-}
-
 QString diagnosticsText() {
     const auto library = meterLibrary();
     return ownText(OwnText::Diagnostics)
         .arg(library ? QString::fromStdString(library->path()) : ownText(OwnText::NoLibrary),
-             replyCheckMode());
+             QString::fromLatin1(sondrel::replyCheckDescription(sondrel::replyCheckMode())));
 }
 
 void Form1::Command1_Click() {

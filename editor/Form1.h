@@ -20,8 +20,6 @@ namespace plandex {
 // character on ("COM3 (/dev/ttyUSB0)" gives 3, "COM12" 12); 0 when there are none.
 std::int16_t portNumberOfText(const QString& text);
 
-// How the library checks the meter's replies, as set for this run.
-QString replyCheckMode();
 // The start-up window's tooltip: the library in use and its reply check.
 QString diagnosticsText();
 

@@ -358,7 +358,8 @@ void Form2::setButtonEnabled(int index, bool enabled) {
     if (index == UploadButton || index == DownloadButton || index == SurveyButton)
         enabled = enabled && !meterLibraryFailure();
     toolKv_->setButtonEnabled(index, enabled);
-    // A survey measures the plan Download would send: both need it in the grid.
+    // Survey is offered with Download, once a plan is shown; it reads the
+    // meter's own plan first and measures that.
     if (index == DownloadButton) toolKv_->setButtonEnabled(SurveyButton, enabled);
 }
 

@@ -174,7 +174,7 @@ TEST_F(SurveyCommandTest, ClosingDuringASurveyAsksThenStopsAndCloses) {
 
     EXPECT_FALSE(form->transferRunning());
     ASSERT_EQ(messages.shown.size(), 1u) << "the question and nothing after it";
-    EXPECT_EQ(messages.shown[0].prompt, ownText(OwnText::StopTransferToClose));
+    EXPECT_EQ(messages.shown[0].prompt, ownText(OwnText::StopSurveyToClose));
     EXPECT_TRUE(surveyWindows().empty()) << "no survey window for a closed editor";
 }
 
