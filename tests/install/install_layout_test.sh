@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a staging folder, whole and component by component,
 # and checks what the Debian packages rely on: every installed file belongs to
-# a packaged component; programs, library links, database, desktop entry, icon
+# a packaged component, and each component goes whole into one package of
+# debian/*.install; programs, library links, database, desktop entry, icon
 # and manual pages are where Debian expects them, without the build's
 # run-path; a client program builds against the staged headers alone, with
 # pkg-config and with find_package, and creates KorvaneConnection through the
@@ -17,21 +18,51 @@ fail() {
   exit 1
 }
 
-components=$(sed -n 's/^set(CPACK_COMPONENTS_ALL "\(.*\)")$/\1/p' "$build/CPackConfig.cmake" | tr ';' ' ')
-[ -n "$components" ] || fail "no packaged components in $build/CPackConfig.cmake"
+components=$(tr ';' ' ' <"$build/install-components.txt")
+[ -n "$components" ] || fail "no packaged components in $build/install-components.txt"
 DESTDIR="$stage/whole" cmake --install "$build" >/dev/null
 for c in $components; do
   DESTDIR="$stage/parts" cmake --install "$build" --component "$c" >/dev/null
+  DESTDIR="$stage/$c" cmake --install "$build" --component "$c" >/dev/null
 done
 diff <(cd "$stage/whole" && find . ! -type d | sort) <(cd "$stage/parts" && find . ! -type d | sort) ||
   fail "files above are installed outside the packaged components ($components)"
+
+# Each component is one Debian package: every file of the component is taken
+# by the debian/<package>.install of the same one package, and by no other.
+# Those lists name the places under /usr with the multi-arch library folder;
+# here they are read relative to the prefix, with this build's library folder.
+packages_of() { # FILE (relative to the prefix)
+  local list pattern
+  for list in "$source"/debian/*.install; do
+    while read -r pattern; do
+      pattern=${pattern#usr/}
+      pattern=${pattern/#lib\/\*\//$libdir/}
+      # shellcheck disable=SC2053 # the patterns are globs
+      if [[ $1 == $pattern || $1 == $pattern/* ]]; then
+        basename "$list" .install
+        break
+      fi
+    done <"$list"
+  done
+}
+for c in $components; do
+  [ -n "$(find "$stage/$c" ! -type d)" ] || fail "component $c installs nothing"
+  owners=$(cd "$stage/$c$prefix" && find . ! -type d | sed 's|^\./||' | while read -r f; do
+    owner=$(packages_of "$f")
+    [ "$(wc -w <<<"$owner")" -eq 1 ] || fail "$f of component $c goes to the packages '$owner'"
+    echo "$owner"
+  done | sort -u) || exit 1
+  [ "$(wc -l <<<"$owners")" -eq 1 ] || fail "component $c is split over the packages $owners"
+  echo "component $c: package $owners"
+done
 
 root=$stage/whole$prefix
 expected=(bin/plandex bin/sondrel bin/korvane-sim share/plandex/FileDB2000.mdb
   "$libdir/libSondrel.so.2.01" "$libdir/pkgconfig/sondrel.pc" "$libdir/cmake/Sondrel/SondrelConfig.cmake"
   include/sondrel/activation.h include/sondrel/sondrel_ids.h share/applications/plandex.desktop
   share/icons/hicolor/scalable/apps/plandex.svg share/icons/hicolor/48x48/apps/plandex.png
-  share/man/man1/plandex.1.gz)
+  share/man/man1/plandex.1.gz share/metainfo/plandex.metainfo.xml)
 if command -v help2man >/dev/null; then
   expected+=(share/man/man1/sondrel.1.gz share/man/man1/korvane-sim.1.gz)
 fi
