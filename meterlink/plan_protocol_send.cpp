@@ -3,6 +3,7 @@
 // fails the method without sending anything.
 #include "KorvaneConnection.h"
 #include "common/plan_codec_packets.h"
+#include "last_failure.h"
 #include "plan_protocol.h"
 
 namespace sondrel {
@@ -75,12 +76,16 @@ std::int16_t carryUserNames(FrameExchange& wire, UserPlanNumber slot,
 HResult KorvaneConnection::CarryChannelHead(ChannelHead* Head, Variant* result) {
     const MemberCall call(*this);
     if (!Head || !result) return E_Pointer;
-    // The result is whether the packet could be written; the meter's answer is
-    // not examined.
-    *result = Variant::i2(trapped([&] {
+    // The result is whether the packet could be written. Whether the meter
+    // answered it does not change the result; a missing or wrong answer is
+    // left in the call's failure record, so a client can tell the user.
+    *result = Variant::i2(trapped([&]() -> std::int16_t {
         const HeadEntry headEntry = headEntryOf(*Head);
-        return wire().SendAndWait(PlanAnswerLength,
-                                  commandBuffer(CmdCarryPlan, analogHeadPacket(1, headEntry)));
+        if (wire().SendAndWaitForAnswer(
+                PlanAnswerLength, commandBuffer(CmdCarryPlan, analogHeadPacket(1, headEntry))))
+            return 1;
+        const FailureKind why = lastFailure().kind;
+        return why == FailureKind::NoAnswer || why == FailureKind::WrongAnswer ? 1 : 0;
     }));
     return S_Ok;
 }
