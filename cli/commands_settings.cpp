@@ -212,9 +212,12 @@ class SetCommand final : public Command {
         std::vector<Variant> args{Variant::ui1(code)};
         if (!callDone(session, "SetupBaudRate", args))
             return report_.notDone(session, "SetupBaudRate");
-        return report_.done({{"baud", std::stoul(rate_)}},
-                            "line speed: " + rate_ + " baud (later runs: sondrel --baud " + rate_ +
-                                " ...; back to 9600: sondrel --baud " + rate_ + " set baud 9600)");
+        // Later runs start at 9600: say how they reach the meter, and how back.
+        const std::string hint = rate_ == "9600" ? ""
+                                                 : " (later runs: sondrel --baud " + rate_ +
+                                                       " ...; back to 9600: sondrel --baud " +
+                                                       rate_ + " set baud 9600)";
+        return report_.done({{"baud", std::stoul(rate_)}}, "line speed: " + rate_ + " baud" + hint);
     }
 
     CLI::App* volume_ = nullptr;
