@@ -69,8 +69,7 @@ json headJson(const sondrel::HeadEntry& h) {
 sondrel::HeadEntry headOfJson(const json& j) {
     requireObject(j, "plans.head");
     sondrel::HeadEntry h;
-    const json* favourites =
-        typedField(j, "plans.head", "favourites", json::value_t::array);
+    const json* favourites = typedField(j, "plans.head", "favourites", json::value_t::array);
     if (!favourites || favourites->size() != h.favourites.size())
         throw StateFieldError("field plans.head.favourites must hold 6 numbers");
     for (std::size_t i = 0; i < h.favourites.size(); ++i)

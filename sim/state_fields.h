@@ -8,8 +8,8 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <span>
 #include <nlohmann/json.hpp>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -113,8 +113,8 @@ inline std::string requiredText(const nlohmann::json& j, const std::string& sect
 }
 
 // A text field that must be one of the choices; fallback when it is absent.
-inline std::string choiceField(const nlohmann::json& j, const std::string& section,
-                               const char* key, const std::string& fallback,
+inline std::string choiceField(const nlohmann::json& j, const std::string& section, const char* key,
+                               const std::string& fallback,
                                std::initializer_list<const char*> choices) {
     const nlohmann::json* value = typedField(j, section, key, nlohmann::json::value_t::string);
     if (!value) return fallback;

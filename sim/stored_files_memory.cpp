@@ -89,13 +89,13 @@ void to_json(nlohmann::json& j, const StoredFilesMemory& memory) {
     auto list = nlohmann::json::array();
     for (const StoredFile& f : memory.files) {
         const auto& s = f.stored;
-        list.push_back({{"name", textOfBytes(std::span(
-                                     reinterpret_cast<const std::uint8_t*>(f.name.data()),
-                                     f.name.size()))},
-                        {"stored", {s.year, s.month, s.day, s.hour, s.minute, s.second}},
-                        {"flags", f.flags},
-                        {"basePlan", f.basePlan},
-                        {"content", f.content}});
+        list.push_back(
+            {{"name", textOfBytes(std::span(reinterpret_cast<const std::uint8_t*>(f.name.data()),
+                                            f.name.size()))},
+             {"stored", {s.year, s.month, s.day, s.hour, s.minute, s.second}},
+             {"flags", f.flags},
+             {"basePlan", f.basePlan},
+             {"content", f.content}});
     }
     j = {{"headerForm", memory.headerForm == HeaderForm::Long ? "long" : "short"}, {"files", list}};
 }
@@ -110,8 +110,7 @@ void from_json(const nlohmann::json& j, StoredFilesMemory& memory) {
     // File numbers and the count travel in one byte, a content's page count too.
     if (files->size() > MaxStoredFiles)
         throw StateFieldError("field files.files holds " + std::to_string(files->size()) +
-                              " files; the meter keeps at most " +
-                              std::to_string(MaxStoredFiles));
+                              " files; the meter keeps at most " + std::to_string(MaxStoredFiles));
     memory.files.clear();
     for (const auto& item : *files) {
         requireObject(item, "files.files");

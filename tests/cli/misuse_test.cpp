@@ -168,6 +168,13 @@ TEST_F(SondrelMisuse, HelpSaysEachThingOnceAndMistakesAreNamed) {
         EXPECT_EQ(unknown.err, "sondrel: unknown command \"bogus\" (see sondrel --help)\n");
     }
     EXPECT_NE(sondrel({"--port", "7"}).err.find("A subcommand is required"), std::string::npos);
+
+    // A report of the version shows how replies are checked, when asked otherwise.
+    auto environment = this->environment();
+    environment["SONDREL_REPLY_CHECK"] = "checksum";
+    const Finished version = runProgram({SONDREL_PROGRAM, "--version"}, environment);
+    EXPECT_NE(version.out.find("\nSONDREL_REPLY_CHECK=checksum\n"), std::string::npos)
+        << version.out;
 }
 
 TEST_F(SondrelMisuse, LinkingADeviceThatIsNotThereWarnsButLinks) {
