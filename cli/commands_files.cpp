@@ -71,7 +71,7 @@ class FilesCommand final : public Command {
     int list(Session& session) {
         const char* countMember = shortForm_ ? "ReadFileCount" : "ReadFileCountDigi";
         std::vector<Variant> count{Variant::ui1(0)};
-        if (!callDone(session, countMember, count)) return report_.notDone(countMember);
+        if (!callDone(session, countMember, count)) return report_.notDone(session, countMember);
 
         const char* headMember = shortForm_ ? "ReadFileHead" : "ReadFileHeadDigi";
         Json files = Json::array();
@@ -80,7 +80,7 @@ class FilesCommand final : public Command {
         for (int number = 1; number <= total; ++number) {
             std::vector<Variant> args{Variant::ui1(static_cast<std::uint8_t>(number)),
                                       Variant::fileHead({})};
-            if (!callDone(session, headMember, args)) return report_.notDone(headMember);
+            if (!callDone(session, headMember, args)) return report_.notDone(session, headMember);
             const FileHead& head = args[1].asFileHead();
             Json contents = Json::array();
             std::string shown;
@@ -110,7 +110,8 @@ class FilesCommand final : public Command {
     int read(Session& session) {
         std::vector<Variant> args{Variant::bytes({}),
                                   Variant::ui1(static_cast<std::uint8_t>(number_))};
-        if (!callDone(session, "ReadFileContent", args)) return report_.notDone("ReadFileContent");
+        if (!callDone(session, "ReadFileContent", args))
+            return report_.notDone(session, "ReadFileContent");
         const auto& content = args[0].asBytes().items;
         std::ofstream file(out_, std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(content.data()),
@@ -123,7 +124,7 @@ class FilesCommand final : public Command {
 
     int remove(Session& session) {
         std::vector<Variant> args{Variant::ui1(static_cast<std::uint8_t>(number_))};
-        if (!callDone(session, "DeleteFile", args)) return report_.notDone("DeleteFile");
+        if (!callDone(session, "DeleteFile", args)) return report_.notDone(session, "DeleteFile");
         return report_.done({{"deleted", number_}}, "file " + std::to_string(number_) + " deleted");
     }
 

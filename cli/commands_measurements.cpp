@@ -31,7 +31,7 @@ class TuneCommand final : public Command {
     int run(Session& session) override {
         // A value in freqrev, so that it counts as given and is written back.
         std::vector<Variant> args{Variant::r4(static_cast<float>(freq_)), Variant::r8(0)};
-        if (!callDone(session, "SetupFreq", args)) return report_.notDone("SetupFreq");
+        if (!callDone(session, "SetupFreq", args)) return report_.notDone(session, "SetupFreq");
         const double tuned = numberOf(args[1]);
         return report_.done({{"freq", freq_}, {"tuned", tuned}},
                             "tuned to " + fixed(tuned, 3) + " MHz");
@@ -53,7 +53,7 @@ class LevelCommand final : public Command {
     int run(Session& session) override {
         std::vector<Variant> args{Variant::r8(freq_), Variant()};
         if (!callDone(session, "GetLevelByFrequence", args))
-            return report_.notDone("GetLevelByFrequence");
+            return report_.notDone(session, "GetLevelByFrequence");
         const double level = numberOf(args[1]);
         return report_.done({{"freq", freq_}, {"level", level}},
                             "level at " + fixed(freq_, 2) + " MHz: " + fixed(level, 1));
@@ -75,8 +75,9 @@ class CnCommand final : public Command {
     int run(Session& session) override {
         std::vector<Variant> args{Variant::r8(freq_), Variant()};
         if (!callDone(session, "GetCN", args))
-            return report_.notDone("GetCN", "the carrier stands below 80.0, or the meter did "
-                                            "not answer");
+            return report_.notDone(session, "GetCN",
+                                   "the carrier stands below 80.0, or the meter did "
+                                   "not answer");
         const int cn = static_cast<int>(numberOf(args[1]));
         return report_.done({{"freq", freq_}, {"cn", cn}},
                             "C/N at " + fixed(freq_, 2) + " MHz: " + std::to_string(cn) + " dB");
@@ -97,8 +98,9 @@ class OffsetCommand final : public Command {
     int run(Session& session) override {
         std::vector<Variant> args{Variant::r8(freq_), Variant()};
         if (!callDone(session, "GetFreqOffset", args))
-            return report_.notDone("GetFreqOffset", "the frequency lies outside 0 to 870 MHz, or "
-                                                    "the meter did not answer");
+            return report_.notDone(session, "GetFreqOffset",
+                                   "the frequency lies outside 0 to 870 MHz, or "
+                                   "the meter did not answer");
         const std::string text = args[1].type() == VarType::Bstr ? args[1].asBstr() : "";
         double offset = 0;
         std::from_chars(text.data(), text.data() + text.size(), offset);
@@ -127,7 +129,7 @@ class DigitalCommand final : public Command {
             args.insert(args.end(),
                         {Variant::r4(0), Variant::r4(0), Variant::i2(0), Variant::i2(0)});
         const char* member = powerOnly_ ? "ReadPowerDigi" : "ReadDigi";
-        if (!callDone(session, member, args)) return report_.notDone(member);
+        if (!callDone(session, member, args)) return report_.notDone(session, member);
 
         // The meter sends tenths; single precision would show 83.9000015.
         const double power = tenths(numberOf(args[1]));
@@ -182,7 +184,7 @@ class PlanCommand final : public Command {
     int run(Session& session) override {
         const char* member = letter_.empty() ? "ReadNowChannel" : "SetupNowChannel";
         std::vector<Variant> args{Variant::bstr(letter_)};
-        if (!callDone(session, member, args)) return report_.notDone(member);
+        if (!callDone(session, member, args)) return report_.notDone(session, member);
         const std::string active = args[0].asBstr();
         return report_.done({{"plan", active}}, "active plan: " + active);
     }

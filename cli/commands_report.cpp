@@ -1,6 +1,7 @@
 #include "commands_report.h"
 
 #include "cli_errors.h"
+#include "failure_reason.h"
 
 #include <cstdio>
 #include <iostream>
@@ -10,9 +11,7 @@ namespace sondrel::cli {
 void Report::addOptions(CLI::App& command) {
     command.add_flag("--json", json_, "print one line of JSON instead of text");
     // Below what the command says of itself, if anything.
-    const std::string statuses = "Exit status: 0 done, 1 library not loadable, 2 usage error, "
-                                 "3 member error, 4 the meter did not carry it out (no answer, "
-                                 "a bad reply).";
+    const std::string statuses = ExitStatusHelp;
     const std::string own = command.get_footer();
     command.footer(own.empty() ? statuses : own + "\n\n" + statuses);
 }
@@ -22,16 +21,22 @@ int Report::done(const Json& fields, const std::string& text) const {
     return ExitCompleted;
 }
 
-int Report::notDone(std::string_view member, std::string_view why) const {
+int Report::notDone(Session& session, std::string_view member, std::string_view why) const {
+    const Failure failure = session.library().lastFailure();
+    const FailureReport report = reportOf(failure, why);
     if (json_) {
         Json line = Json::object();
         line["member"] = std::string(member);
         line["result"] = 0;
+        if (failure.kind != FailureKind::None) {
+            line["failure"] = failureKindName(failure.kind);
+            line["reason"] = report.text;
+        }
         std::cout << jsonLine(line) << '\n';
     } else {
-        std::cerr << "sondrel: " << member << " was not carried out: " << why << '\n';
+        std::cerr << "sondrel: " << member << " was not carried out: " << report.text << '\n';
     }
-    return ExitNotDone;
+    return report.exitStatus;
 }
 
 bool callDone(Session& session, std::string_view member, std::vector<Variant>& args) {

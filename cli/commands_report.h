@@ -1,8 +1,10 @@
 // What the task commands (level, cn, files, set, screen, ...) share: text for
-// people by default, one line of JSON with --json, and exit status 4 when the
-// meter did not carry the command out (a member result of 0).
+// people by default, one line of JSON with --json, and exit status 4 or the
+// status of the reason the library gives when the meter did not carry the
+// command out (a member result of 0).
 #pragma once
 
+#include "cli_errors.h"
 #include "json_values.h"
 #include "session.h"
 
@@ -14,8 +16,6 @@
 
 namespace sondrel::cli {
 
-inline constexpr int ExitNotDone = 4;
-
 class Report {
   public:
     // Adds --json and the exit statuses to a command's help.
@@ -23,9 +23,11 @@ class Report {
     // Prints the outcome, as JSON fields or as the text; returns exit status 0.
     int done(const Json& fields, const std::string& text) const;
     // Prints that the member was not carried out ({"member": NAME, "result": 0}
-    // with --json, else one line on standard error saying why it may be);
-    // returns ExitNotDone.
-    int notDone(std::string_view member,
+    // with --json, with "failure" and "reason" when the library knows why;
+    // else one line on standard error saying why); returns the status of that
+    // reason (ExitNotDone when none is known). `why` is said when the library
+    // gives no reason.
+    int notDone(Session& session, std::string_view member,
                 std::string_view why = "no answer, or a reply of another form, from the "
                                        "meter") const;
 

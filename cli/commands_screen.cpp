@@ -63,7 +63,7 @@ class ScreenCommand final : public Command {
         const bool image = picture.width > 0;
         const char* member = big_ ? "ReadSLMScreenBig" : "ReadSLMScreen";
         std::vector<Variant> args{Variant::bytes({})};
-        if (!callDone(session, member, args)) return report_.notDone(member);
+        if (!callDone(session, member, args)) return report_.notDone(session, member);
         const auto& buffer = args[0].asBytes().items;
 
         const std::size_t bytes = image ? picture.rasterBytes() : buffer.size();

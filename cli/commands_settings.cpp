@@ -59,7 +59,7 @@ class ModelCommand final : public Command {
         std::vector<Variant> none;
         const Variant model = session.call("SLMType", none);
         const std::string text = model.type() == VarType::Bstr ? model.asBstr() : "";
-        if (text.empty()) return report_.notDone("SLMType");
+        if (text.empty()) return report_.notDone(session, "SLMType");
         return report_.done({{"model", text}}, text);
     }
 
@@ -83,7 +83,8 @@ class GetCommand final : public Command {
     int run(Session& session) override {
         if (volume_->parsed()) {
             std::vector<Variant> args{Variant::ui1(0)};
-            if (!callDone(session, "ReadSLMVolume", args)) return report_.notDone("ReadSLMVolume");
+            if (!callDone(session, "ReadSLMVolume", args))
+                return report_.notDone(session, "ReadSLMVolume");
             const double volume = numberOf(args[0]);
             return report_.done({{"volume", volume}}, "volume: " + fixed(volume, 0));
         }
@@ -91,7 +92,7 @@ class GetCommand final : public Command {
             if (!sub->parsed()) continue;
             std::vector<Variant> args{Variant::bstr("")};
             if (!callDone(session, setting->readMember, args))
-                return report_.notDone(setting->readMember);
+                return report_.notDone(session, setting->readMember);
             const std::string value = args[0].asBstr();
             return report_.done({{setting->name, value}},
                                 std::string(setting->name) + ": " + value);
@@ -140,8 +141,9 @@ class SetCommand final : public Command {
         for (unsigned rate : baudRates())
             rates.push_back(std::to_string(rate));
         baud_->add_option("RATE", rate_, "baud")->required()->check(CLI::IsMember(rates));
-        baud_->footer("The meter keeps the new speed until it is switched off; every sondrel "
-                      "run starts at 9600, so later runs reach the meter only at 9600.");
+        baud_->footer("The meter keeps the new speed until it is switched off. Every sondrel "
+                      "run starts at 9600: later runs reach the meter with --baud RATE, and "
+                      "sondrel --baud RATE set baud 9600 brings it back to 9600.");
         report_.addOptions(*baud_);
     }
 
@@ -158,14 +160,16 @@ class SetCommand final : public Command {
   private:
     int setVolume(Session& session) {
         std::vector<Variant> args{Variant::ui1(static_cast<std::uint8_t>(volume_value_))};
-        if (!callDone(session, "SetupSLMVolume", args)) return report_.notDone("SetupSLMVolume");
+        if (!callDone(session, "SetupSLMVolume", args))
+            return report_.notDone(session, "SetupSLMVolume");
         const double volume = numberOf(args[0]);
         return report_.done({{"volume", volume}}, "volume: " + fixed(volume, 0));
     }
 
     int setText(Session& session, const TextSetting& setting) {
         std::vector<Variant> args{Variant::bstr(text_)};
-        if (!callDone(session, setting.setMember, args)) return report_.notDone(setting.setMember);
+        if (!callDone(session, setting.setMember, args))
+            return report_.notDone(session, setting.setMember);
         // Members that echo the meter's setting have written it back.
         const std::string now = args[0].asBstr();
         return report_.done({{setting.name, now}}, std::string(setting.name) + ": " + now);
@@ -176,7 +180,8 @@ class SetCommand final : public Command {
         for (int v : limits_values_)
             values.items.push_back(Variant::i2(static_cast<std::int16_t>(v)));
         std::vector<Variant> args{Variant::variants(values)};
-        if (!callDone(session, "SetupSLMLimit", args)) return report_.notDone("SetupSLMLimit");
+        if (!callDone(session, "SetupSLMLimit", args))
+            return report_.notDone(session, "SetupSLMLimit");
         std::string text = "limits:";
         for (int v : limits_values_)
             text += " " + std::to_string(v);
@@ -194,7 +199,8 @@ class SetCommand final : public Command {
         const std::string shown = formatDate(*when).value_or(when_);
         // The date comes from the first argument, the time of day from the second.
         std::vector<Variant> args{Variant::date(*when), Variant::date(*when)};
-        if (!callDone(session, "SetupDateTime", args)) return report_.notDone("SetupDateTime");
+        if (!callDone(session, "SetupDateTime", args))
+            return report_.notDone(session, "SetupDateTime");
         return report_.done({{"clock", shown}}, "clock: " + shown);
     }
 
@@ -204,8 +210,14 @@ class SetCommand final : public Command {
             std::find(rates.begin(), rates.end(), static_cast<unsigned>(std::stoul(rate_))) -
             rates.begin());
         std::vector<Variant> args{Variant::ui1(code)};
-        if (!callDone(session, "SetupBaudRate", args)) return report_.notDone("SetupBaudRate");
-        return report_.done({{"baud", std::stoul(rate_)}}, "line speed: " + rate_ + " baud");
+        if (!callDone(session, "SetupBaudRate", args))
+            return report_.notDone(session, "SetupBaudRate");
+        // Later runs start at 9600: say how they reach the meter, and how back.
+        const std::string hint = rate_ == "9600" ? ""
+                                                 : " (later runs: sondrel --baud " + rate_ +
+                                                       " ...; back to 9600: sondrel --baud " +
+                                                       rate_ + " set baud 9600)";
+        return report_.done({{"baud", std::stoul(rate_)}}, "line speed: " + rate_ + " baud" + hint);
     }
 
     CLI::App* volume_ = nullptr;

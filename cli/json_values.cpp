@@ -11,7 +11,7 @@ namespace sondrel::cli {
 namespace {
 
 // The Variant a JSON scalar (or array of scalars) stands for on its own.
-Variant naturalVariant(const Json& value, const std::string& context) {
+Variant naturalVariant(const Json& value, const std::string& context, int depth = 0) {
     switch (value.type()) {
     case Json::value_t::null:
         return {};
@@ -36,9 +36,12 @@ Variant naturalVariant(const Json& value, const std::string& context) {
     case Json::value_t::string:
         return Variant::bstr(value.get<std::string>());
     case Json::value_t::array: {
+        if (depth >= MaxArgumentDepth)
+            throw UsageError(context + ": arrays nested more than " +
+                             std::to_string(MaxArgumentDepth) + " deep");
         VariantArray items;
         for (const auto& item : value)
-            items.items.push_back(naturalVariant(item, context));
+            items.items.push_back(naturalVariant(item, context, depth + 1));
         return Variant::variants(std::move(items));
     }
     default:
@@ -171,6 +174,21 @@ double widened(float value) {
 }
 
 } // namespace
+
+Json parseJson(const std::string& text, int maxDepth) {
+    // The callback sees every value as the parser meets it, at the depth of
+    // the array or object being opened; refusing there stops the parse before
+    // anything deeper is built.
+    const auto limit = [maxDepth](int depth, Json::parse_event_t event, Json&) {
+        if ((event == Json::parse_event_t::object_start ||
+             event == Json::parse_event_t::array_start) &&
+            depth >= maxDepth)
+            throw UsageError("arrays and objects nested more than " + std::to_string(maxDepth) +
+                             " deep");
+        return true;
+    };
+    return Json::parse(text, limit);
+}
 
 Variant argumentFromJson(const Json& value, const ParamInfo& param) {
     const std::string context(param.name);

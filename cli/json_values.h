@@ -15,6 +15,16 @@ namespace sondrel::cli {
 
 using Json = nlohmann::ordered_json;
 
+// How deep arrays and objects may nest in an argument. The deepest a member
+// takes is an array of records (2); a value nested deeper is refused before it
+// is built, so that no input can exhaust the stack.
+inline constexpr int MaxArgumentDepth = 4;
+
+// Parses one JSON text whose arrays and objects nest at most maxDepth deep.
+// Throws Json::parse_error for text that is not JSON, UsageError for text
+// nested deeper.
+Json parseJson(const std::string& text, int maxDepth);
+
 // The argument for a parameter. Scalars keep their JSON kind (the library
 // converts them to the parameter's type); records and arrays are built as the
 // parameter declares them. Throws UsageError.

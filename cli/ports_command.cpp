@@ -5,6 +5,7 @@
 #include "platform/port_registry.h"
 #include "session.h"
 
+#include <filesystem>
 #include <iostream>
 
 namespace sondrel::cli {
@@ -31,6 +32,11 @@ class PortsCommand final : public Command {
             } catch (const std::exception& e) {
                 throw UsageError("cannot link COM" + std::to_string(n) + ": " + e.what());
             }
+            // An adapter may be unplugged now: link all the same, but say so.
+            std::error_code error;
+            if (!std::filesystem::exists(device_, error))
+                std::cerr << "sondrel: warning: " << device_ << " does not exist now; COM" << n
+                          << " names it all the same\n";
             std::cout << "COM" << n << " " << device_ << '\n';
         } else if (unlink_->parsed()) {
             const int n = parsePortNumber(unlinkNumber_);

@@ -3,6 +3,9 @@
 #include "cli_errors.h"
 #include "sondrel_ids.h"
 
+#include "common/option_texts.h"
+
+#include <algorithm>
 #include <charconv>
 
 namespace sondrel::cli {
@@ -25,7 +28,20 @@ IDispatchLike& Session::object() {
         std::vector<Variant> value{Variant::i2(static_cast<std::int16_t>(*port_))};
         call(*put, value);
     }
+    if (baud_) setLineSpeed(*baud_);
     return *object_.get();
+}
+
+// The library talks at 9600 until the meter is asked to change speed; asking
+// it is the one way to make the library follow. A meter still at 9600 takes
+// the request and changes; one already at the speed hears only noise, stays
+// silent, and the library changes all the same. Either way both end at it.
+void Session::setLineSpeed(unsigned baud) {
+    const auto rates = baudRates();
+    const auto code =
+        static_cast<std::uint8_t>(std::find(rates.begin(), rates.end(), baud) - rates.begin());
+    std::vector<Variant> args{Variant::ui1(code)};
+    call("SetupBaudRate", args);
 }
 
 _KorvaneConnection& Session::connection() {

@@ -1,6 +1,7 @@
 // What the commands of one sondrel run share: the loaded library, the one
 // KorvaneConnection object (created on first use, reached only through its
-// dispatch interface) and the port given with --port.
+// dispatch interface), the port given with --port and the line speed given
+// with --baud.
 #pragma once
 
 #include "common/dispatch_members.h"
@@ -15,7 +16,8 @@ namespace sondrel::cli {
 
 class Session {
   public:
-    explicit Session(std::optional<int> port) : port_(port) {}
+    explicit Session(std::optional<int> port, std::optional<unsigned> baud = std::nullopt)
+        : port_(port), baud_(baud) {}
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
@@ -36,10 +38,13 @@ class Session {
     _KorvaneConnection& connection();
 
   private:
-    // The object, created on first use; PortDevice is put when --port was given.
+    // The object, created on first use; PortDevice is put when --port was given
+    // and the line speed set when --baud was.
     IDispatchLike& object();
+    void setLineSpeed(unsigned baud);
 
     std::optional<int> port_;
+    std::optional<unsigned> baud_;
     std::shared_ptr<client::SondrelLibrary> library_;
     client::ConnectionPtr connection_;           // released before the library
     client::InterfacePtr<IDispatchLike> object_; // the same object, late-bound

@@ -2,7 +2,9 @@
 
 namespace korvane::sim {
 
-void FrameReader::feed(std::span<const std::uint8_t> bytes) {
+void FrameReader::feed(std::span<const std::uint8_t> bytes, Clock::time_point now) {
+    if (now - lastByte_ > InterByteTimeout) pending_.clear(); // an unfinished frame is dropped
+    lastByte_ = now;
     pending_.insert(pending_.end(), bytes.begin(), bytes.end());
 }
 

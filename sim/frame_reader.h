@@ -1,10 +1,13 @@
 // Splits the byte stream from the client into command frames. A frame with a
 // wrong checksum is dropped, as the meter ignores it; bytes that do not start a
-// frame are skipped.
+// frame are skipped. Like the meter, the reader gives up on a frame whose next
+// byte is more than InterByteTimeout late: a stray partial header (55 AA 01 FF)
+// is forgotten, and the reader looks for the next 55 AA 01.
 #pragma once
 
 #include "frame.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -24,12 +27,19 @@ struct ReceivedFrame {
 
 class FrameReader {
   public:
-    void feed(std::span<const std::uint8_t> bytes);
+    using Clock = std::chrono::steady_clock;
+    // Far longer than a byte takes on any line speed, far shorter than a
+    // client waits for a reply before it sends again.
+    static constexpr std::chrono::milliseconds InterByteTimeout{100};
+
+    // Bytes that arrived at `now`.
+    void feed(std::span<const std::uint8_t> bytes, Clock::time_point now = Clock::now());
     // The next complete frame, good or bad, in order of arrival.
     std::optional<ReceivedFrame> next();
 
   private:
     std::vector<std::uint8_t> pending_;
+    Clock::time_point lastByte_{};
 };
 
 } // namespace korvane::sim

@@ -41,7 +41,9 @@ int main(int argc, char** argv) {
                "milliseconds), close (hang the line up). after=K lets K matching frames through "
                "first; times=T spoils T replies (default: all from then on).\n"
                "Prints the device path, and the port entry with --com, then answers frames as "
-               "the meter does until interrupted.");
+               "the meter does until interrupted. --com refuses an entry that names a device "
+               "that is there (another korvane-sim). In the state file, names are text of one "
+               "character a byte (Latin-1), the meter's bytes in its code page.");
     CLI11_PARSE(app, argc, argv);
 
     try {

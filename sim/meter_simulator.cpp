@@ -41,8 +41,18 @@ void MeterSimulator::start() {
         sondrel::PortRegistry registry(options_.portsFolder.empty()
                                            ? sondrel::PortRegistry::defaultFolder()
                                            : options_.portsFolder);
+        // An entry naming a device that is there belongs to a running meter
+        // (or a real adapter): taking it over would leave that one unreachable.
+        const std::string entry = registry.entryPath(options_.comNumber);
+        std::error_code error;
+        const auto named = std::filesystem::read_symlink(entry, error);
+        if (!error && std::filesystem::exists(named, error))
+            throw std::runtime_error("COM" + std::to_string(options_.comNumber) +
+                                     " already names " + named.string() +
+                                     ", a device that is there (another korvane-sim?); choose "
+                                     "another number or stop that one");
         registry.link(options_.comNumber, pty_.devicePath());
-        portEntry_ = registry.entryPath(options_.comNumber);
+        portEntry_ = entry;
     }
     running_ = true;
     thread_ = std::thread([this] { run(); });
@@ -52,8 +62,10 @@ void MeterSimulator::stop() {
     if (!running_.exchange(false)) return;
     thread_.join();
     if (!portEntry_.empty()) {
+        // Only while it still names this line: someone may have linked it anew.
         std::error_code ec;
-        std::filesystem::remove(portEntry_, ec);
+        if (std::filesystem::read_symlink(portEntry_, ec) == pty_.devicePath())
+            std::filesystem::remove(portEntry_, ec);
         portEntry_.clear();
     }
     saveState();

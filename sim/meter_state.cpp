@@ -1,5 +1,7 @@
 #include "meter_state.h"
 
+#include "state_fields.h"
+
 namespace korvane::sim {
 
 // The line speed is not kept: a meter starts at 9600 baud after power-up.
@@ -12,11 +14,25 @@ void to_json(nlohmann::json& j, const MeterState& s) {
 }
 
 void from_json(const nlohmann::json& j, MeterState& s) {
-    if (j.contains("plans")) j.at("plans").get_to(s.plans);
-    if (j.contains("signal")) j.at("signal").get_to(s.signal);
-    if (j.contains("files")) j.at("files").get_to(s.files);
-    if (j.contains("settings")) j.at("settings").get_to(s.settings);
-    if (j.contains("screen")) j.at("screen").get_to(s.screen);
+    if (!j.is_object())
+        throw StateFieldError("the file must hold an object of the sections plans, signal, "
+                              "files, settings and screen, not " +
+                              j.dump().substr(0, 40));
+    // Each section names its own fields; what it does not foresee is at least
+    // put down to the section.
+    const auto section = [&j](const char* name, auto& memory) {
+        if (!j.contains(name)) return;
+        try {
+            j.at(name).get_to(memory);
+        } catch (const nlohmann::json::exception& e) {
+            throw StateFieldError("field " + std::string(name) + ": " + e.what());
+        }
+    };
+    section("plans", s.plans);
+    section("signal", s.signal);
+    section("files", s.files);
+    section("settings", s.settings);
+    section("screen", s.screen);
 }
 
 } // namespace korvane::sim

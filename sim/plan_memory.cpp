@@ -11,40 +11,16 @@ namespace {
 
 using nlohmann::json;
 
-// Name bytes as text, each byte the character of the same code (Latin-1), so
-// that ASCII names read as themselves and every byte survives the file.
-std::string textOfBytes(std::span<const std::uint8_t> bytes) {
-    std::string text;
-    for (std::uint8_t b : bytes) {
-        if (b < 0x80) {
-            text += static_cast<char>(b);
-        } else {
-            text += static_cast<char>(0xC0 | b >> 6);
-            text += static_cast<char>(0x80 | (b & 0x3F));
-        }
-    }
-    return text;
-}
-
-template <std::size_t N> std::array<std::uint8_t, N> bytesOfText(const std::string& text) {
-    std::array<std::uint8_t, N> bytes{};
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); ++count) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        unsigned code = lead;
-        if (lead >= 0x80) {
-            const bool twoBytes = (lead == 0xC2 || lead == 0xC3) && i + 1 < text.size();
-            if (!twoBytes) throw std::invalid_argument("name holds a character above code 255");
-            code = (lead & 0x1F) << 6 | (static_cast<unsigned char>(text[i + 1]) & 0x3F);
-            ++i;
-        }
-        ++i;
-        if (count < N) bytes[count] = static_cast<std::uint8_t>(code);
-    }
-    if (count != N)
-        throw std::invalid_argument("name \"" + text + "\" is not " + std::to_string(N) +
-                                    " characters long");
-    return bytes;
+// A name of exactly N bytes (see textOfBytes).
+template <std::size_t N>
+std::array<std::uint8_t, N> nameOfText(const std::string& text, const std::string& field) {
+    const auto bytes = bytesOfText(text, field);
+    if (bytes.size() != N)
+        throw StateFieldError("field " + field + ": name \"" + text + "\" is not " +
+                              std::to_string(N) + " characters long");
+    std::array<std::uint8_t, N> name{};
+    std::copy(bytes.begin(), bytes.end(), name.begin());
+    return name;
 }
 
 json analogJson(const sondrel::AnalogEntry& e) {
@@ -56,8 +32,9 @@ constexpr double HighestFreq10kHz = 0xFFFFFF;
 
 sondrel::AnalogEntry analogOfJson(const json& j) {
     const std::string s = "plans.channels";
+    requireObject(j, s);
     sondrel::AnalogEntry e;
-    e.name = bytesOfText<3>(j.at("name").get<std::string>());
+    e.name = nameOfText<3>(requiredText(j, s, "name"), s + ".name");
     e.freq = wholeField<std::uint32_t>(j, s, "freq_10kHz", HighestFreq10kHz);
     e.typeCode = wholeField<std::uint8_t>(j, s, "typeCode");
     return e;
@@ -71,6 +48,7 @@ json digitalJson(const sondrel::DigitalEntry& e) {
 
 sondrel::DigitalEntry digitalOfJson(const json& j) {
     const std::string s = "plans.channels";
+    requireObject(j, s);
     sondrel::DigitalEntry e;
     e.typeCode = wholeField<std::uint8_t>(j, s, "typeCode");
     e.number = wholeField<std::uint8_t>(j, s, "number");
@@ -79,7 +57,7 @@ sondrel::DigitalEntry digitalOfJson(const json& j) {
     e.audio1 = wholeField<std::uint16_t>(j, s, "audio1_10kHz");
     e.audio2 = wholeField<std::uint16_t>(j, s, "audio2_10kHz");
     e.modulation = wholeField<std::uint8_t>(j, s, "modulation");
-    e.name = bytesOfText<4>(j.at("name").get<std::string>());
+    e.name = nameOfText<4>(requiredText(j, s, "name"), s + ".name");
     e.rate = wholeField<std::uint32_t>(j, s, "rate_kSps");
     return e;
 }
@@ -89,12 +67,13 @@ json headJson(const sondrel::HeadEntry& h) {
 }
 
 sondrel::HeadEntry headOfJson(const json& j) {
+    requireObject(j, "plans.head");
     sondrel::HeadEntry h;
-    const json& favourites = j.at("favourites");
-    if (!favourites.is_array() || favourites.size() != h.favourites.size())
+    const json* favourites = typedField(j, "plans.head", "favourites", json::value_t::array);
+    if (!favourites || favourites->size() != h.favourites.size())
         throw StateFieldError("field plans.head.favourites must hold 6 numbers");
     for (std::size_t i = 0; i < h.favourites.size(); ++i)
-        h.favourites[i] = byteField(favourites[i], "plans.head.favourites");
+        h.favourites[i] = byteField((*favourites)[i], "plans.head.favourites");
     h.unit = wholeField<std::uint8_t>(j, "plans.head", "unit");
     h.span = wholeField<std::uint16_t>(j, "plans.head", "span_10kHz");
     return h;
@@ -108,11 +87,15 @@ json listJson(const std::vector<Entry>& entries, ToJson toJson) {
     return list;
 }
 
-template <typename OfJson> auto listOfJson(const json& list, OfJson ofJson) {
-    std::vector<decltype(ofJson(list.front()))> entries;
-    if (list.size() > sondrel::MaxPlanChannels)
-        throw std::invalid_argument("a plan slot holds at most 255 channels");
-    for (const auto& j : list)
+// The entries of the list `key` of a slot (none when it is absent).
+template <typename OfJson> auto listOfJson(const json& slot, const char* key, OfJson ofJson) {
+    std::vector<decltype(ofJson(slot))> entries;
+    const json* list = typedField(slot, "plans.slots", key, json::value_t::array);
+    if (!list) return entries;
+    if (list->size() > sondrel::MaxPlanChannels)
+        throw StateFieldError("field plans.slots." + std::string(key) +
+                              ": a plan slot holds at most 255 channels");
+    for (const auto& j : *list)
         entries.push_back(ofJson(j));
     return entries;
 }
@@ -133,23 +116,26 @@ json slotJson(const PlanSlot& slot) {
 }
 
 PlanSlot slotOfJson(const json& j) {
+    requireObject(j, "plans.slots");
     PlanSlot slot;
-    const std::string kind = j.at("kind").get<std::string>();
-    const json& channels = j.value("channels", json::array());
-    if (kind == "analogue") {
+    if (!j.contains("kind")) throw StateFieldError("field plans.slots.kind is missing");
+    if (choiceField(j, "plans.slots", "kind", "", {"analogue", "digital"}) == "analogue") {
         AnalogPlan plan;
         if (j.contains("head")) plan.head = headOfJson(j.at("head"));
-        plan.channels = listOfJson(channels, analogOfJson);
-        slot.plan = std::move(plan);
-    } else if (kind == "digital") {
-        DigitalPlan plan;
-        plan.channels = listOfJson(channels, digitalOfJson);
+        plan.channels = listOfJson(j, "channels", analogOfJson);
         slot.plan = std::move(plan);
     } else {
-        throw std::invalid_argument("plan kind \"" + kind + "\" is neither analogue nor digital");
+        DigitalPlan plan;
+        plan.channels = listOfJson(j, "channels", digitalOfJson);
+        slot.plan = std::move(plan);
     }
-    for (const auto& name : j.value("userNames", json::array()))
-        slot.userNames.push_back({bytesOfText<5>(name.get<std::string>())});
+    slot.userNames = listOfJson(j, "userNames", [](const json& name) {
+        if (!name.is_string())
+            throw StateFieldError("field plans.slots.userNames must hold texts, not " +
+                                  name.dump().substr(0, 40));
+        return sondrel::UserNameEntry{
+            nameOfText<5>(name.get<std::string>(), "plans.slots.userNames")};
+    });
     return slot;
 }
 
@@ -165,12 +151,12 @@ void to_json(json& j, const PlanMemory& memory) {
 }
 
 void from_json(const json& j, PlanMemory& memory) {
-    if (j.contains("slots")) {
-        const json& slots = j.at("slots");
-        if (slots.size() != PlanSlotCount)
-            throw std::invalid_argument("the meter has exactly five plan slots");
+    requireObject(j, "plans");
+    if (const json* slots = typedField(j, "plans", "slots", json::value_t::array)) {
+        if (slots->size() != PlanSlotCount)
+            throw StateFieldError("field plans.slots must hold exactly five plan slots");
         for (std::size_t i = 0; i < PlanSlotCount; ++i)
-            memory.slots[i] = slotOfJson(slots.at(i));
+            memory.slots[i] = slotOfJson(slots->at(i));
     }
     if (j.contains("activeSlot")) {
         memory.activeSlot = wholeField<std::uint8_t>(j, "plans", "activeSlot", PlanSlotCount - 1);

@@ -86,8 +86,10 @@ void to_json(nlohmann::json& j, const ScreenMemory& s) {
 }
 
 void from_json(const nlohmann::json& j, ScreenMemory& s) {
-    s.form =
-        j.value("form", "small") == "big" ? ScreenMemory::Form::Big : ScreenMemory::Form::Small;
+    requireObject(j, "screen");
+    s.form = choiceField(j, "screen", "form", "small", {"small", "big"}) == "big"
+                 ? ScreenMemory::Form::Big
+                 : ScreenMemory::Form::Small;
     // A display of at least one 8-pixel byte a row and one row, and at most
     // what the block transfer can send (255 blocks of the form).
     s.width = numberField(j, "screen", "width", s.width, 8, 2040) / 8 * 8;
@@ -96,13 +98,21 @@ void from_json(const nlohmann::json& j, ScreenMemory& s) {
         throw StateFieldError("field screen.height: a " + std::to_string(s.width) + "x" +
                               std::to_string(s.height) + " picture needs more than 255 blocks");
     s.spanMHz = numberField(j, "screen", "spanMHz", s.spanMHz, 0.1, 2000);
-    const std::string order = j.value("order", "ascending");
+    const std::string order =
+        choiceField(j, "screen", "order", "ascending", {"ascending", "descending", "oddThenEven"});
     s.order = order == "descending"    ? ScreenMemory::Order::Descending
               : order == "oddThenEven" ? ScreenMemory::Order::OddThenEven
                                        : ScreenMemory::Order::Ascending;
     if (j.contains("picture") && !j.at("picture").is_null()) {
+        const auto& values = *typedField(j, "screen", "picture", nlohmann::json::value_t::array);
+        // The display memory holds one picture; a shorter one is padded with 0.
+        if (values.size() > s.pictureBytes())
+            throw StateFieldError("field screen.picture holds " + std::to_string(values.size()) +
+                                  " bytes; a " + std::to_string(s.width) + "x" +
+                                  std::to_string(s.height) + " display shows at most " +
+                                  std::to_string(s.pictureBytes()));
         sondrel::Bytes picture;
-        for (const auto& value : j.at("picture"))
+        for (const auto& value : values)
             picture.push_back(byteField(value, "screen.picture"));
         s.picture = std::move(picture);
     }

@@ -14,8 +14,8 @@ std::string textOf(const sondrel::OptionTable& table, std::uint8_t code) {
 // A setting from its text, keeping the current code for a text not in the table.
 void readOption(const nlohmann::json& j, const char* key, const sondrel::OptionTable& table,
                 std::uint8_t& code) {
-    if (!j.contains(key)) return;
-    code = table.codeOf(j.at(key).get<std::string>()).value_or(code);
+    if (const auto* text = typedField(j, "settings", key, nlohmann::json::value_t::string))
+        code = table.codeOf(text->get<std::string>()).value_or(code);
 }
 
 } // namespace
@@ -35,6 +35,7 @@ void to_json(nlohmann::json& j, const SettingsMemory& s) {
 }
 
 void from_json(const nlohmann::json& j, SettingsMemory& s) {
+    requireObject(j, "settings");
     s.model = numberField(j, "settings", "model", s.model, 0, 65535);
     s.variant = numberField(j, "settings", "variant", s.variant, 0, 255);
     s.volume = numberField(j, "settings", "volume", s.volume, 0, SettingsMemory::LoudestVolume);

@@ -158,6 +158,7 @@ void to_json(nlohmann::json& j, const SignalModel& m) {
 void from_json(const nlohmann::json& j, SignalModel& m) {
     const SignalModel d;
     const std::string s = "signal";
+    requireObject(j, s);
     // Levels in dBuV and differences in dB within what a meter shows; a filter
     // narrower than 1 kHz or a sweep wider than a channel make no reading.
     m.noiseFloor = numberField(j, s, "noiseFloor", d.noiseFloor, -20.0, 140.0);

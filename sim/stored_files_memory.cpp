@@ -15,6 +15,8 @@ using namespace sondrel::stored_files;
 constexpr std::size_t DirectoryEntrySize = 10;
 constexpr std::size_t EntriesPerPage = 6;
 constexpr std::size_t PageNumberOffset = 60;
+constexpr std::size_t MaxStoredFiles = 255;
+constexpr std::size_t MaxContentBytes = 255 * PageSize;
 
 std::size_t pagesFor(std::size_t bytes) {
     return (bytes + PageSize - 1) / PageSize;
@@ -87,28 +89,50 @@ void to_json(nlohmann::json& j, const StoredFilesMemory& memory) {
     auto list = nlohmann::json::array();
     for (const StoredFile& f : memory.files) {
         const auto& s = f.stored;
-        list.push_back({{"name", f.name},
-                        {"stored", {s.year, s.month, s.day, s.hour, s.minute, s.second}},
-                        {"flags", f.flags},
-                        {"basePlan", f.basePlan},
-                        {"content", f.content}});
+        list.push_back(
+            {{"name", textOfBytes(std::span(reinterpret_cast<const std::uint8_t*>(f.name.data()),
+                                            f.name.size()))},
+             {"stored", {s.year, s.month, s.day, s.hour, s.minute, s.second}},
+             {"flags", f.flags},
+             {"basePlan", f.basePlan},
+             {"content", f.content}});
     }
     j = {{"headerForm", memory.headerForm == HeaderForm::Long ? "long" : "short"}, {"files", list}};
 }
 
 void from_json(const nlohmann::json& j, StoredFilesMemory& memory) {
-    memory.headerForm =
-        j.value("headerForm", "long") == "short" ? HeaderForm::Short : HeaderForm::Long;
-    if (!j.contains("files")) return;
+    requireObject(j, "files");
+    memory.headerForm = choiceField(j, "files", "headerForm", "long", {"long", "short"}) == "short"
+                            ? HeaderForm::Short
+                            : HeaderForm::Long;
+    const auto* files = typedField(j, "files", "files", nlohmann::json::value_t::array);
+    if (!files) return;
+    // File numbers and the count travel in one byte, a content's page count too.
+    if (files->size() > MaxStoredFiles)
+        throw StateFieldError("field files.files holds " + std::to_string(files->size()) +
+                              " files; the meter keeps at most " + std::to_string(MaxStoredFiles));
     memory.files.clear();
-    for (const auto& item : j.at("files")) {
+    for (const auto& item : *files) {
+        requireObject(item, "files.files");
         StoredFile f;
-        item.at("name").get_to(f.name);
-        if (f.name.size() > 6) throw StateFieldError("field files.name: at most 6 characters");
+        const auto name = bytesOfText(requiredText(item, "files", "name"), "files.name");
+        if (name.size() > NameLength)
+            throw StateFieldError("field files.name: \"" + textOfBytes(name) + "\" is more than " +
+                                  std::to_string(NameLength) + " bytes");
+        f.name.assign(name.begin(), name.end());
+        if (!item.contains("stored")) throw StateFieldError("field files.stored is missing");
         f.stored = civilFieldOf(item.at("stored"), "files.stored");
+        if (!item.contains("flags")) throw StateFieldError("field files.flags is missing");
         f.flags = byteField(item.at("flags"), "files.flags");
+        if (!item.contains("basePlan")) throw StateFieldError("field files.basePlan is missing");
         f.basePlan = byteField(item.at("basePlan"), "files.basePlan", 4);
-        for (const auto& value : item.at("content"))
+        const auto* content = typedField(item, "files", "content", nlohmann::json::value_t::array);
+        if (!content) throw StateFieldError("field files.content is missing");
+        if (content->size() > MaxContentBytes)
+            throw StateFieldError("field files.content holds " + std::to_string(content->size()) +
+                                  " bytes; a file holds at most " +
+                                  std::to_string(MaxContentBytes) + " (255 pages of 64)");
+        for (const auto& value : *content)
             f.content.push_back(byteField(value, "files.content"));
         memory.files.push_back(std::move(f));
     }

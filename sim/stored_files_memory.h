@@ -29,7 +29,7 @@
 namespace korvane::sim {
 
 struct StoredFile {
-    std::string name; // at most 6 one-byte characters
+    std::string name; // the meter's bytes, at most 6, in its code page
     sondrel::CivilDateTime stored;
     std::uint8_t flags = 0;    // bits of stored_files::fileInfoFlags()
     std::uint8_t basePlan = 0; // the plan slot the measurement used, 0..4
@@ -58,7 +58,10 @@ struct StoredFilesMemory {
     const StoredFile* file(std::size_t number) const;
 };
 
-// The files and the header form are kept; a transfer under way is not.
+// The files and the header form are kept; a transfer under way is not. Names
+// are written as text of one character a byte (see textOfBytes in
+// state_fields.h). At most 255 files of at most 255 pages each: the count, the
+// file numbers and a content's page count travel in one byte.
 void to_json(nlohmann::json& j, const StoredFilesMemory& memory);
 void from_json(const nlohmann::json& j, StoredFilesMemory& memory);
 

@@ -109,7 +109,7 @@ RunningProgram::~RunningProgram() {
         waitpid(pid_, &status, 0);
     }
     closeInput();
-    close(out_);
+    closeOutput();
 }
 
 void RunningProgram::writeInput(const std::string& text) {
@@ -120,6 +120,11 @@ void RunningProgram::writeInput(const std::string& text) {
 void RunningProgram::closeInput() {
     if (in_ >= 0) close(in_);
     in_ = -1;
+}
+
+void RunningProgram::closeOutput() {
+    if (out_ >= 0) close(out_);
+    out_ = -1;
 }
 
 void RunningProgram::signal(int number) {

@@ -41,6 +41,8 @@ class RunningProgram {
     // Writes to the program's standard input; closeInput ends it.
     void writeInput(const std::string& text);
     void closeInput();
+    // Stops reading the program's output, as a reader that has gone away.
+    void closeOutput();
     // Sends the program a signal.
     void signal(int number);
     // Waits for the program to end and returns its exit status.

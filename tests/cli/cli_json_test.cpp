@@ -1,5 +1,6 @@
 // The JSON forms of sondrel's arguments and output, and its port argument.
 #include "cli_errors.h"
+#include "failure_reason.h"
 #include "json_values.h"
 #include "session.h"
 
@@ -128,6 +129,57 @@ TEST(JsonOutput, OneLineWithBlanksAfterSeparators) {
     EXPECT_EQ(jsonLine(line),
               R"({"member": "Reset", "result": 1, "args": [1, [2, 3], {"a": null}]})");
     EXPECT_EQ(jsonLine(Json::array()), "[]");
+}
+
+// Text of `depth` arrays, one inside the other, round a 1.
+std::string nestedArrays(std::size_t depth) {
+    return std::string(depth, '[') + "1" + std::string(depth, ']');
+}
+
+TEST(JsonDepth, ArgumentsNestedDeeperThanAnyMemberTakesAreRefusedNotFollowed) {
+    EXPECT_EQ(parseJson(nestedArrays(MaxArgumentDepth), MaxArgumentDepth).dump(),
+              nestedArrays(MaxArgumentDepth));
+    EXPECT_EQ(parseJson(R"([{"Fav1": [1]}])", 3).dump(), R"([{"Fav1":[1]}])");
+    EXPECT_THROW(parseJson(nestedArrays(MaxArgumentDepth + 1), MaxArgumentDepth), UsageError);
+    EXPECT_THROW(parseJson(R"([{"a": {}}])", 2), UsageError);
+    // Deep enough to exhaust the stack of any recursive reader or copy.
+    EXPECT_THROW(parseJson(nestedArrays(200000), MaxArgumentDepth), UsageError);
+    EXPECT_THROW(parseJson("[1", MaxArgumentDepth), Json::parse_error);
+
+    // Built in memory, past the parser: the conversion refuses it too.
+    Json deep = 1;
+    for (int i = 0; i < MaxArgumentDepth + 1; ++i)
+        deep = Json::array({deep});
+    EXPECT_THROW(argumentFromJson(deep, param("SetupSLMLimit", 0)), UsageError);
+    EXPECT_THROW(argumentFromJson(deep, param("GetCN", 0)), UsageError);
+    EXPECT_NO_THROW(argumentFromJson(deep[0], param("SetupSLMLimit", 0)));
+}
+
+TEST(FailureReports, EachKindHasItsExitStatusAndSaysWhatToDo) {
+    const FailureReport unknown = reportOf({FailureKind::None, ""}, "no answer, or else");
+    EXPECT_EQ(unknown.exitStatus, ExitNotDone);
+    EXPECT_EQ(unknown.text, "no answer, or else");
+
+    const FailureReport permission =
+        reportOf({FailureKind::Permission, "cannot open /dev/ttyUSB0: Permission denied"}, "");
+    EXPECT_EQ(permission.exitStatus, ExitPermission);
+    EXPECT_EQ(permission.text.rfind("cannot open /dev/ttyUSB0: Permission denied (", 0), 0u);
+    EXPECT_NE(permission.text.find("dialout"), std::string::npos);
+    EXPECT_NE(permission.text.find("log out and in"), std::string::npos);
+
+    // Distinct statuses, so that a script can tell them apart.
+    const std::pair<FailureKind, int> statuses[] = {
+        {FailureKind::NoAnswer, ExitNotDone},      {FailureKind::WrongAnswer, ExitWrongAnswer},
+        {FailureKind::NoDevice, ExitNoDevice},     {FailureKind::InUse, ExitInUse},
+        {FailureKind::Permission, ExitPermission}, {FailureKind::CodePage, ExitNotDone},
+        {FailureKind::Cancelled, ExitNotDone},     {FailureKind::Other, ExitNotDone}};
+    for (const auto& [kind, status] : statuses) {
+        const FailureReport report = reportOf({kind, "the library's words"}, "unknown");
+        EXPECT_EQ(report.exitStatus, status) << failureKindName(kind);
+        EXPECT_EQ(report.text.rfind("the library's words", 0), 0u) << failureKindName(kind);
+    }
+    EXPECT_NE(reportOf({FailureKind::NoDevice, ""}, "").text.find("sondrel ports"),
+              std::string::npos);
 }
 
 TEST(PortArgument, NumberOrComName) {

@@ -2,6 +2,7 @@
 // screen) as a shell user runs them: sondrel as a program against korvane-sim
 // as a program, with the meter's state given in its state file.
 #include "child_process.h"
+#include "common/option_texts.h"
 #include "meter_state.h"
 #include "simulated_meter.h"
 
@@ -9,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -183,11 +186,146 @@ TEST_F(SondrelCommands, AMeterThatDoesNotAnswerEndsWithStatus4) {
     Finished run = sondrel({"get", "volume"});
     EXPECT_EQ(run.status, 4);
     EXPECT_TRUE(run.out.empty());
-    EXPECT_EQ(run.err, "sondrel: ReadSLMVolume was not carried out: no answer, or a reply of "
-                       "another form, from the meter\n");
+    // The words are the library's when it says why, else the general ones.
+    EXPECT_EQ(run.err.rfind("sondrel: ReadSLMVolume was not carried out: ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("answer"), std::string::npos) << run.err;
     run = sondrel({"get", "volume", "--json"});
     EXPECT_EQ(run.status, 4);
-    EXPECT_EQ(run.out, "{\"member\": \"ReadSLMVolume\", \"result\": 0}\n");
+    const json line = json::parse(run.out);
+    EXPECT_EQ(line.at("member"), "ReadSLMVolume");
+    EXPECT_EQ(line.at("result"), 0);
+    EXPECT_EQ(line.value("failure", "no answer"), "no answer");
+}
+
+// The demonstration plan's channel at mhz, as the meter's model sees it.
+sim::ModelChannel channelAt(const sim::MeterState& state, double mhz) {
+    for (const auto& channel : sim::channelsOfActivePlan(state.plans))
+        if (std::abs(channel.mhz - mhz) < 0.001) return channel;
+    throw std::out_of_range("no channel at that frequency");
+}
+
+TEST_F(SondrelCommands, OffsetTuneAndPlanReportWhatTheMeterDid) {
+    sim::MeterState state = exactMeter();
+    state.signal.maxOffsetKHz = 30;
+    startMeter(state);
+    // E3's carrier sits a fixed number of 10 kHz steps off 55.25 MHz.
+    const int offsetKHz = state.signal.carrierOffsetKHz(channelAt(state, 55.25));
+    Finished run = sondrel({"offset", "55.25", "--json"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NEAR(json::parse(run.out).at("offset").get<double>(), offsetKHz / 1000.0, 1e-9)
+        << run.out;
+
+    run = sondrel({"tune", "100.25"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    // Beyond its range the meter tunes to the top and says so.
+    run = sondrel({"tune", "900", "--json"});
+    const double tuned = json::parse(run.out).at("tuned").get<double>();
+
+    EXPECT_EQ(sondrel({"plan"}).out, "active plan: A\n");
+    EXPECT_EQ(sondrel({"plan", "C", "--json"}).out, "{\"plan\": \"C\"}\n");
+    EXPECT_EQ(sondrel({"plan"}).out, "active plan: C\n");
+
+    const sim::MeterState after = stopMeter();
+    EXPECT_NEAR(after.signal.tunedKHz / 1000.0, tuned, 1e-9) << "the frequency the meter took";
+    EXPECT_EQ(tuned, sim::SignalModel::HighestKHz / 1000.0);
+    EXPECT_EQ(after.plans.activeSlot, 2);
+}
+
+TEST_F(SondrelCommands, StepAndDigitalPowerAreTheMetersFigures) {
+    sim::MeterState state = exactMeter();
+    state.signal.digitalPower = 77.3;
+    startMeter(state);
+    EXPECT_EQ(sondrel({"set", "step", "100 KHz"}).out, "step: 100 KHz\n");
+    // Channel 49 is the first digital one of the demonstration plan.
+    Finished run = sondrel({"digital", "49", "--power-only", "--json"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "{\"channel\": 49, \"power\": 77.3, \"powerpj\": 0.0}\n");
+    EXPECT_EQ(sondrel({"digital", "49", "--power-only"}).out,
+              "channel 49: power 77.3 (+0.0 against the average)\n");
+    const sim::MeterState after = stopMeter();
+    const auto step = sondrel::freqStepOf("100 KHz");
+    EXPECT_EQ(after.settings.stepUnit, step->unit);
+    EXPECT_EQ(after.settings.stepMultiplier, step->multiplier);
+    EXPECT_NE(fileText(wireLog()).find("> 55 AA 01 07 57 31"), std::string::npos);
+    EXPECT_EQ(fileText(wireLog()).find("> 55 AA 01 07 51"), std::string::npos)
+        << "--power-only reads the power alone";
+}
+
+TEST_F(SondrelCommands, ShortHeadersAndTheBigScreenComeAsTheMeterSendsThem) {
+    sim::MeterState state = exactMeter();
+    state.files.headerForm = sim::HeaderForm::Short;
+    state.screen.form = sim::ScreenMemory::Form::Big;
+    startMeter(state);
+    Finished run = sondrel({"files", "list", "--short-form"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const auto& files = state.files.files;
+    std::string expected;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const auto& s = files[i].stored;
+        char line[64];
+        std::snprintf(line, sizeof line, "%3zu          %04d-%02d-%02d %02d:%02d:%02d\n", i + 1,
+                      s.year, s.month, s.day, s.hour, s.minute, s.second);
+        expected += line;
+    }
+    EXPECT_EQ(run.out, expected + std::to_string(files.size()) + " files\n");
+
+    run = sondrel({"screen", "--big", "--out", file("big.bin").string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string raw = fileText(file("big.bin"));
+    ASSERT_EQ(raw.size(), 40001u);
+    const sondrel::Bytes picture =
+        sim::spectrumScreen(state.screen, state.signal, sim::channelsOfActivePlan(state.plans));
+    EXPECT_EQ(raw.substr(0, picture.size()), std::string(picture.begin(), picture.end()));
+}
+
+TEST_F(SondrelCommands, AfterSetBaudLaterRunsReachTheMeterWithBaudAndBringItBack) {
+    startMeter(exactMeter());
+    const std::string volume = "volume: " + std::to_string(exactMeter().settings.volume) + "\n";
+    Finished run = sondrel({"set", "baud", "19200"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("sondrel --baud 19200 set baud 9600"), std::string::npos) << run.out;
+    EXPECT_EQ(sondrel({"get", "volume"}).status, 4) << "a run at 9600 is not understood";
+
+    run = runProgram(
+        {SONDREL_PROGRAM, "--port", std::to_string(SimPort), "--baud", "19200", "get", "volume"},
+        environment());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, volume);
+    run = runProgram({SONDREL_PROGRAM, "--port", std::to_string(SimPort), "--baud", "19200", "set",
+                      "baud", "9600"},
+                     environment());
+    EXPECT_EQ(run.out, "line speed: 9600 baud\n");
+    run = sondrel({"get", "volume"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, volume);
+
+    // A meter still at 9600 is taken to the speed asked for.
+    run = runProgram(
+        {SONDREL_PROGRAM, "--port", std::to_string(SimPort), "--baud", "38400", "get", "volume"},
+        environment());
+    EXPECT_EQ(run.out, volume);
+    EXPECT_EQ(sondrel({"get", "volume"}).status, 4);
+}
+
+TEST_F(SondrelCommands, ASurveyWithCnGivesTheModelsCarrierToNoise) {
+    sim::MeterState state = exactMeter();
+    auto& plan = std::get<sim::AnalogPlan>(state.plans.slots[state.plans.activeSlot].plan);
+    plan.channels.resize(2); // a short survey: C/N takes 6 or 13 readings a channel
+    startMeter(state);
+    const Finished run = sondrel({"survey", "--cn", "--json"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const json channels = json::parse(run.out).at("channels");
+    ASSERT_EQ(channels.size(), 2u) << run.out;
+    for (const auto& channel : channels) {
+        const double mhz = channel.at("freq").get<double>();
+        EXPECT_NEAR(channel.at("level").get<double>(),
+                    state.signal.carrierLevel(channelAt(state, mhz)), 0.05)
+            << mhz;
+        // The carrier over the flat noise floor, less the 12 dB the estimate takes off.
+        EXPECT_EQ(channel.at("cn"),
+                  static_cast<int>(state.signal.videoLevel - state.signal.noiseFloor - 12))
+            << mhz;
+    }
 }
 
 TEST_F(SondrelCommands, EveryTaskCommandExplainsItselfAndItsExitStatuses) {
@@ -214,7 +352,7 @@ TEST_F(SondrelCommands, EveryTaskCommandExplainsItselfAndItsExitStatuses) {
             << command[0];
     }
     const Finished baud = sondrel({"set", "baud", "--help"});
-    EXPECT_NE(baud.out.find("later runs reach the meter only at 9600"), std::string::npos)
+    EXPECT_NE(baud.out.find("later runs reach the meter with --baud RATE"), std::string::npos)
         << baud.out;
     const Finished steps = sondrel({"set", "step", "--help"});
     EXPECT_NE(steps.out.find("100 KHz"), std::string::npos) << steps.out;

@@ -40,6 +40,25 @@ TEST(FrameReader, ALengthBelowTheMinimumIsNotAFrame) {
     EXPECT_EQ(frame->bytes, good);
 }
 
+TEST(FrameReader, AStrayPartialHeaderIsForgottenAfterTheInterByteTimeout) {
+    const auto start = FrameReader::Clock::now();
+    const Bytes good = sondrel::buildFrame(Bytes{6, 0x2B});
+    const Bytes stray{0x55, 0xAA, 0x01, 0xFF};
+
+    FrameReader late;
+    late.feed(stray, start);
+    late.feed(good, start + FrameReader::InterByteTimeout + std::chrono::milliseconds(1));
+    const auto frame = late.next();
+    ASSERT_TRUE(frame) << "still waiting for the 255 bytes the stray header announced";
+    EXPECT_EQ(frame->bytes, good);
+
+    // Bytes within the timeout belong to the frame under way, as on a line.
+    FrameReader prompt;
+    prompt.feed(stray, start);
+    prompt.feed(good, start + FrameReader::InterByteTimeout / 2);
+    EXPECT_FALSE(prompt.next());
+}
+
 TEST(SimReply, RepliesCarryTheirDataFromPositionFiveAndAChecksum) {
     const Bytes reply = makeReply(0x27, 7, Bytes{3});
     EXPECT_EQ(reply, (Bytes{0x55, 0xAA, 0x01, 0x07, 0x27, 0x03, 0xCF}));
