@@ -19,14 +19,17 @@ std::optional<PlanFileContent> readPlanFile(const QString& path,
     return parsePlanText(*text);
 }
 
-bool writeFileAtomically(const QString& path, const QByteArray& bytes) {
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* reason) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size()) {
+    // The bytes wait in the file's buffer until flush(): a full disk shows
+    // there, and commit() would move the short file into place regardless.
+    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
+                         file.flush() && file.commit();
+    if (!written) {
+        if (reason) *reason = file.errorString();
         file.cancelWriting();
-        return false;
     }
-    return file.commit();
+    return written;
 }
 
 } // namespace plandex

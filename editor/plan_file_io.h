@@ -20,6 +20,7 @@ std::optional<PlanFileContent> readPlanFile(const QString& path, const sondrel::
 
 // Writes bytes to a temporary file beside path and moves it into place only
 // once it is complete, so a failed write leaves any earlier file untouched.
-bool writeFileAtomically(const QString& path, const QByteArray& bytes);
+// On failure, `reason` (when given) receives the system's words for it.
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* reason = nullptr);
 
 } // namespace plandex

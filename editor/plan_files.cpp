@@ -98,8 +98,9 @@ bool savePlan(Form2& form) {
              MessageStyle::Exclamation);
         return false;
     }
-    if (!writeFileAtomically(path, *bytes)) {
-        tell(ownText(OwnText::FileNotWritten).arg(path), MessageStyle::Exclamation);
+    QString reason;
+    if (!writeFileAtomically(path, *bytes, &reason)) {
+        tell(ownText(OwnText::FileNotWritten).arg(path, reason), MessageStyle::Exclamation);
         return false;
     }
     return true;
