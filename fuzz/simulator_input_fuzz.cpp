@@ -7,11 +7,10 @@
 //
 // Input: a mode byte (even: state file text; odd: line bytes, fed in pieces
 // whose sizes come from the following byte).
+#include "answering_meter.h"
 #include "fuzz_input.h"
 
-#include "command_table.h"
 #include "frame_reader.h"
-#include "handlers.h"
 #include "meter_state.h"
 
 #include "common/option_texts.h"
@@ -108,14 +107,7 @@ void stateFile(fuzzing::FuzzInput& input) {
 
 void lineBytes(fuzzing::FuzzInput& input) {
     const std::size_t piece = 1 + input.byte() % 64;
-    sim::MeterState state;
-    sim::CommandTable table;
-    sim::registerLinkCommands(table, state);
-    sim::registerPlanCommands(table, state);
-    sim::registerMeasurementCommands(table, state);
-    sim::registerStoredFileCommands(table, state);
-    sim::registerSettingsCommands(table, state);
-    sim::registerScreenCommands(table, state);
+    fuzzing::AnsweringMeter meter;
     sim::FrameReader reader;
     while (!input.empty()) {
         reader.feed(input.take(piece));
@@ -128,7 +120,7 @@ void lineBytes(fuzzing::FuzzInput& input) {
             check(frame->checksumGood == sondrel::checksumMatches(bytes),
                   "the reader misjudged a checksum");
             if (!frame->checksumGood) continue;
-            if (const sim::Handler* handler = table.find(frame->command())) {
+            if (const sim::Handler* handler = meter.table.find(frame->command())) {
                 try {
                     if (auto reply = (*handler)(*frame))
                         check(reply->size() >= sondrel::FrameOverhead &&
