@@ -80,13 +80,8 @@ std::optional<Reply> readDigitalPower(FrameExchange& wire, std::uint8_t command,
     wire.SendAndWait(replyLength, commandBuffer(command, params));
     try {
         Reply reply(wire.link().input());
-        // Both values are read before either is given back: a reply too short
-        // for the second leaves the caller's first value as it was.
-        const auto readPower = static_cast<float>(reply.u16be(5) / 10.0);
-        const auto readPowerpj =
-            static_cast<float>(static_cast<std::int16_t>(reply.u16be(7)) / 10.0);
-        power = readPower;
-        powerpj = readPowerpj;
+        power = static_cast<float>(reply.u16be(5) / 10.0);
+        powerpj = static_cast<float>(static_cast<std::int16_t>(reply.u16be(7)) / 10.0);
         return reply;
     } catch (const std::exception&) {
         return std::nullopt;
