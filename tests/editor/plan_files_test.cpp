@@ -3,7 +3,6 @@
 #include "cell_editing_fixture.h"
 #include "file_system_faults.h"
 #include "plan_file_encoding.h"
-#include "plan_file_io.h"
 #include "plan_files.h"
 
 #include <QDir>
@@ -307,7 +306,8 @@ TEST_F(PlanFilesTest, MissingFileChangesNothing) {
 TEST_F(PlanFilesTest, OpenTakesAFileOfUpTo1MiBAndRefusesALargerOne) {
     // A plan whose long title brings the file to exactly the limit.
     const QByteArray body = "1\tS1\tTV\t55.25\t6.5\t\r\n";
-    const QByteArray title(static_cast<qsizetype>(maxPlanFileBytes) - body.size() - 2, 'T');
+    constexpr qsizetype OneMiB = 1 << 20;
+    const QByteArray title(OneMiB - body.size() - 2, 'T');
     writeFile(title + "\r\n" + body);
     open();
     EXPECT_EQ(form->OperationResult, "Yes") << "a file of exactly 1 MiB opens";
