@@ -22,7 +22,10 @@ std::optional<PlanFileContent> readPlanFile(const QString& path,
 bool writeFileAtomically(const QString& path, const QByteArray& bytes,
                          QFileDevice::FileError* error) {
     QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    // The bytes wait in the file's buffer until flush(): a full disk shows
+    // there, and commit() would move the short file into place regardless.
+    const bool written =
+        file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
     if (!written) file.cancelWriting();
     const bool done = written && file.commit();
     if (error) *error = done ? QFileDevice::NoError : file.error();

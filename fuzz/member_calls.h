@@ -19,6 +19,8 @@ struct MemberCall {
 };
 
 std::span<const MemberCall> memberCalls();
+// Whether the member called last succeeded (result 1; for SLMType, a model).
+bool lastMemberSucceeded();
 
 // A connection whose serial control talks to `device`, without the pauses and
 // waits a real line needs.

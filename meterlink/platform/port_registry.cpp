@@ -40,9 +40,9 @@ int trailingNumber(const std::string& path) {
 }
 
 // A ttyS node is a real UART only when the kernel found hardware behind it.
-bool isRealUart(const std::string& devicePath) {
+bool isRealUart(const std::string& systemRoot, const std::string& devicePath) {
     const auto name = fs::path(devicePath).filename().string();
-    std::ifstream type("/sys/class/tty/" + name + "/type");
+    std::ifstream type(systemRoot + "/sys/class/tty/" + name + "/type");
     int t = 0;
     return (type >> t) && t != 0;
 }
@@ -79,7 +79,7 @@ std::vector<PortEntry> PortRegistry::list() const {
         taken.insert(n);
     }
     int next = FirstPortNumber;
-    for (const auto& device : discoverSystemSerialDevices()) {
+    for (const auto& device : discoverSystemSerialDevices(systemRoot_)) {
         if (!named.insert(canonicalOrSelf(device)).second) continue;
         while (next <= LastPortNumber && taken.count(next))
             ++next;
@@ -122,17 +122,17 @@ bool PortRegistry::unlink(int number) const {
     return fs::remove(entryPath(number), ec);
 }
 
-std::vector<std::string> discoverSystemSerialDevices() {
+std::vector<std::string> discoverSystemSerialDevices(const std::string& systemRoot) {
     std::vector<std::string> devices;
     std::set<std::string> seen;
     auto add = [&](const std::string& path) {
         if (seen.insert(canonicalOrSelf(path)).second) devices.push_back(path);
     };
     // Stable names first: ttyUSB numbers change between plug-ins, by-id names do not.
-    for (const auto& p : sortedEntries("/dev/serial/by-id", ""))
+    for (const auto& p : sortedEntries(systemRoot + "/dev/serial/by-id", ""))
         add(p);
-    auto usb = sortedEntries("/dev", "ttyUSB");
-    auto acm = sortedEntries("/dev", "ttyACM");
+    auto usb = sortedEntries(systemRoot + "/dev", "ttyUSB");
+    auto acm = sortedEntries(systemRoot + "/dev", "ttyACM");
     auto byNumber = [](const std::string& a, const std::string& b) {
         return trailingNumber(a) < trailingNumber(b);
     };
@@ -142,10 +142,10 @@ std::vector<std::string> discoverSystemSerialDevices() {
         add(p);
     for (const auto& p : acm)
         add(p);
-    auto uarts = sortedEntries("/dev", "ttyS");
+    auto uarts = sortedEntries(systemRoot + "/dev", "ttyS");
     std::sort(uarts.begin(), uarts.end(), byNumber);
     for (const auto& p : uarts)
-        if (isRealUart(p)) add(p);
+        if (isRealUart(systemRoot, p)) add(p);
     return devices;
 }
 

@@ -30,6 +30,10 @@ class PortRegistry {
     static std::string defaultFolder();
 
     explicit PortRegistry(std::string folder = defaultFolder());
+    // A registry whose system devices are looked for under systemRoot instead
+    // of / (tests give it a made-up /dev and /sys).
+    PortRegistry(std::string folder, std::string systemRoot)
+        : folder_(std::move(folder)), systemRoot_(std::move(systemRoot)) {}
 
     const std::string& folder() const { return folder_; }
 
@@ -52,9 +56,11 @@ class PortRegistry {
 
   private:
     std::string folder_;
+    std::string systemRoot_;
 };
 
-// Serial devices the system offers, in the stable order used for free numbers.
-std::vector<std::string> discoverSystemSerialDevices();
+// Serial devices the system offers, in the stable order used for free numbers;
+// systemRoot stands for / when given.
+std::vector<std::string> discoverSystemSerialDevices(const std::string& systemRoot = {});
 
 } // namespace sondrel

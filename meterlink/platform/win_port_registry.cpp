@@ -64,7 +64,7 @@ std::string PortRegistry::entryPath(int number) const {
     return deviceOf(number);
 }
 
-std::vector<std::string> discoverSystemSerialDevices() {
+std::vector<std::string> discoverSystemSerialDevices(const std::string&) {
     std::vector<std::string> devices;
     for (const auto& port : PortRegistry().list())
         devices.push_back(port.device);

@@ -3,6 +3,7 @@
 #include "cell_editing_fixture.h"
 #include "database_holder.h"
 #include "failure_texts.h"
+#include "file_system_faults.h"
 #include "own_texts.h"
 #include "plan_file_encoding.h"
 #include "plan_files.h"
@@ -124,29 +125,45 @@ TEST_F(PlanFilesTest, CancelledDialogEndsInNo) {
 
 TEST_F(PlanFilesTest, FailedSaveLeavesTheOldFileIntact) {
     writeFile("the old plan\r\n");
+    // The disk fills up: every write under the folder fails.
+    fileSystemFaults().watch(folder.path().toStdString());
+    fileSystemFaults().failWritesWith = ENOSPC;
+    SavePlanFile(*form);
+    fileSystemFaults().stopWatching();
+    EXPECT_GT(fileSystemFaults().stepsStarted, 0) << "the save reached the write";
+    EXPECT_EQ(form->OperationResult, "No");
+    EXPECT_EQ(readFile(), "the old plan\r\n");
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"FileDB2000.mdb", "plan.txt"}))
+        << "no temporary file left behind";
+    ASSERT_EQ(messages.shown.size(), 1u) << "never silently";
+    EXPECT_EQ(messages.shown[0].style, MessageStyle::Exclamation);
+    EXPECT_EQ(messages.shown[0].prompt,
+              ownText(OwnText::FileNotWritten).arg(chooser.path, ownText(OwnText::FileDiskFull)))
+        << "the message names the file and the reason";
+}
+
+TEST_F(PlanFilesTest, SaveNamesTheFieldItCannotWriteAndWritesNothing) {
+    writeFile("the old plan\r\n");
     // A name Windows-1252 cannot hold: the text cannot be written on this system.
     PlanStore(form->store())
         .replaceAll({{1, "S1", "TV", 55.25, 6.5}, {2, QString::fromUtf8("频"), "TV", 62.25, 6.5}});
     SavePlanFile(*form);
     EXPECT_EQ(form->OperationResult, "No");
     EXPECT_EQ(readFile(), "the old plan\r\n");
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files),
-              QStringList({"FileDB2000.mdb", "plan.txt"}))
-        << "no temporary file left behind";
     ASSERT_EQ(messages.shown.size(), 1u) << "never silently";
     EXPECT_EQ(messages.shown[0].prompt,
               "ID 2 (STD CH) holds a character the file's code page cannot write. The file was "
               "not saved.");
-}
 
-TEST_F(PlanFilesTest, SaveNamesTheHeaderFieldItCannotWrite) {
+    PlanStore(form->store()).replaceAll(threeChannels());
     setHeader({"1", "2", "3", "4", "5", "6"}, QString::fromUtf8("dB中"), "8");
     SavePlanFile(*form);
     EXPECT_EQ(form->OperationResult, "No");
-    EXPECT_TRUE(readFile().isEmpty());
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_TRUE(messages.shown[0].prompt.startsWith("\"Unit\" holds a character"))
-        << messages.shown[0].prompt.toStdString();
+    EXPECT_EQ(readFile(), "the old plan\r\n");
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_TRUE(messages.shown[1].prompt.startsWith("\"Unit\" holds a character"))
+        << messages.shown[1].prompt.toStdString();
 }
 
 TEST_F(PlanFilesTest, NamesThePlanFilesCannotCarryAreRefusedAtEntry) {
@@ -409,6 +426,24 @@ TEST_F(PlanFilesTest, MissingFileChangesNothing) {
     open();
     EXPECT_EQ(form->OperationResult, "No");
     EXPECT_EQ(storedRows(), threeChannels());
+}
+
+TEST_F(PlanFilesTest, OpenTakesAFileOfUpTo1MiBAndRefusesALargerOne) {
+    // A plan whose long title brings the file to exactly the limit.
+    const QByteArray body = "1\tS1\tTV\t55.25\t6.5\t\r\n";
+    constexpr qsizetype OneMiB = 1 << 20;
+    const QByteArray title(OneMiB - body.size() - 2, 'T');
+    writeFile(title + "\r\n" + body);
+    open();
+    EXPECT_EQ(form->OperationResult, "Yes") << "a file of exactly 1 MiB opens";
+    EXPECT_EQ(storedRows(), std::vector<PlanRow>({{1, "S1", "TV", 55.25, 6.5}}));
+
+    messages.shown.clear();
+    writeFile(title + "T\r\n" + body);
+    open();
+    EXPECT_EQ(form->OperationResult, "No") << "one byte more is refused";
+    EXPECT_EQ(messages.textIds(), std::vector<int>{TextId::NotAPlanFile});
+    EXPECT_EQ(storedRows(), std::vector<PlanRow>({{1, "S1", "TV", 55.25, 6.5}}));
 }
 
 } // namespace

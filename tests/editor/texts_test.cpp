@@ -1,51 +1,75 @@
-// The string table and the language offset.
+// The editor's texts in both languages: each text exists in both, the two
+// carry the same placeholders, and every caption fits its control at the
+// default font, Chinese glyphs included.
+#include "Form1.h"
+#include "cell_editing_fixture.h"
+#include "own_texts.h"
 #include "texts.h"
 
-#include <gtest/gtest.h>
+#include <QAbstractButton>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRegularExpression>
 
-namespace plandex {
+#include <set>
+
+namespace plandex::testing {
 namespace {
+
+constexpr int TableTexts = 72;
+constexpr int OwnTexts = static_cast<int>(OwnText::FileNotWritten) + 1;
+
+// A text in one language: the string table's when `id` > 0, else own text -id-1.
+QString textIn(std::int16_t language, int id) {
+    LanguageOffset = language;
+    const QString text = id > 0 ? Text(id) : ownText(static_cast<OwnText>(-id - 1));
+    LanguageOffset = EnglishOffset;
+    return text;
+}
+
+std::vector<int> everyTextId() {
+    std::vector<int> ids;
+    for (int n = 1; n <= TableTexts; ++n)
+        ids.push_back(n);
+    for (int n = 0; n < OwnTexts; ++n)
+        ids.push_back(-n - 1);
+    return ids;
+}
+
+std::multiset<QString> placeholders(const QString& text) {
+    static const QRegularExpression placeholder(QStringLiteral("%[0-9]{1,2}"));
+    std::multiset<QString> found;
+    for (const auto& match : placeholder.globalMatch(text))
+        found.insert(match.captured());
+    return found;
+}
 
 class TextsTest : public ::testing::Test {
   protected:
     void TearDown() override { LanguageOffset = EnglishOffset; }
 };
 
-TEST_F(TextsTest, TableHoldsExactlyTheTwoRangesOf72Keys) {
-    int present = 0;
+TEST_F(TextsTest, EveryTextHasBothLanguagesWithTheSamePlaceholders) {
     for (int key = -10; key < 700; ++key) {
-        const bool expected = (key >= 1 && key <= 72) || (key >= 501 && key <= 572);
-        EXPECT_EQ(stringTableEntry(key) != nullptr, expected) << key;
-        present += stringTableEntry(key) != nullptr;
+        const bool inTable = (key >= 1 && key <= TableTexts) ||
+                             (key > EnglishOffset && key <= EnglishOffset + TableTexts);
+        EXPECT_EQ(stringTableEntry(key) != nullptr, inTable) << key;
     }
-    EXPECT_EQ(present, 144);
-}
-
-TEST_F(TextsTest, TextsKeepTheirBlanksAndPunctuation) {
-    EXPECT_STREQ(stringTableEntry(515), "  CH No");
-    EXPECT_STREQ(stringTableEntry(15), "   频道表");
-    EXPECT_STREQ(stringTableEntry(7), "上传 ");
-    EXPECT_STREQ(stringTableEntry(545), "    ID");
-    EXPECT_STREQ(stringTableEntry(543), "'RS' should  not be 0 !");
-    EXPECT_STREQ(stringTableEntry(567), "Please input correct ID ");
-    EXPECT_STREQ(stringTableEntry(67), " 请输入正确的频道序号");
-    EXPECT_STREQ(stringTableEntry(538), "You must set Tilt to \"N\" for channel to be disabled !");
-    EXPECT_STREQ(stringTableEntry(16), "连接失败，请检查通信线路！");
-    EXPECT_STREQ(stringTableEntry(27), "'频率' 应该从 46MHz  到1000MHz ！");
-    EXPECT_STREQ(stringTableEntry(561), "1st Favorite CH  ID");
-    EXPECT_STREQ(stringTableEntry(563), "3rd Favorite CH ID");
-    EXPECT_STREQ(stringTableEntry(2), "Plandex");
-    EXPECT_STREQ(stringTableEntry(502), "Plandex");
-}
-
-TEST_F(TextsTest, LookupAddsTheLanguageOffset) {
-    LanguageOffset = ChineseOffset;
-    EXPECT_EQ(Text(TextId::Upload), QString::fromUtf8("上传 "));
-    EXPECT_EQ(Text(TextId::GridCaption), QString::fromUtf8("   频道表"));
-    LanguageOffset = EnglishOffset;
-    EXPECT_EQ(Text(TextId::Upload), "Upload");
-    EXPECT_EQ(Text(TextId::GridCaption), "  CH No");
-    EXPECT_THROW(Text(73), std::out_of_range);
+    for (int id : everyTextId()) {
+        const QString chinese = textIn(ChineseOffset, id), english = textIn(EnglishOffset, id);
+        const std::string name = (id > 0 ? "text " : "own text ") + std::to_string(std::abs(id));
+        EXPECT_FALSE(chinese.trimmed().isEmpty()) << name;
+        EXPECT_FALSE(english.trimmed().isEmpty()) << name;
+        EXPECT_EQ(placeholders(chinese), placeholders(english)) << name;
+        // English texts are plain ASCII: a Chinese text in the English half
+        // would show on systems that are not Chinese.
+        for (const QChar c : english)
+            EXPECT_LT(c.unicode(), 0x80) << name << ": " << english.toStdString();
+    }
+    EXPECT_EQ(textIn(ChineseOffset, TextId::Upload), QString::fromUtf8("上传 "))
+        << "the offset chooses the Chinese half";
+    EXPECT_THROW(Text(TableTexts + 1), std::out_of_range);
     EXPECT_THROW(Text(0), std::out_of_range);
 }
 
@@ -55,5 +79,57 @@ TEST_F(TextsTest, OnlyChineseOfThePrcGivesChineseTexts) {
         EXPECT_EQ(languageOffsetFor(other), EnglishOffset) << other;
 }
 
+// Captions that do not fit the control they sit on, as "class 'text' needs
+// N px, has M"; `measured` counts the captions looked at.
+QStringList cutCaptions(QWidget& window, int& measured) {
+    window.show();
+    QApplication::processEvents();
+    QStringList cut;
+    const auto check = [&](QWidget* control, const QString& text, int needs, int has) {
+        if (text.trimmed().isEmpty() || !control->isVisible()) return;
+        ++measured;
+        if (needs > has)
+            cut << QStringLiteral("%1 '%2' needs %3 px, has %4")
+                       .arg(QString::fromLatin1(control->metaObject()->className()), text)
+                       .arg(needs)
+                       .arg(has);
+    };
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (label->wordWrap())
+            check(label, label->text(), label->heightForWidth(label->width()), label->height());
+        else
+            check(label, label->text(), label->sizeHint().width(), label->width());
+    }
+    for (QAbstractButton* button : window.findChildren<QAbstractButton*>())
+        check(button, button->text(), button->sizeHint().width(), button->width());
+    for (QGroupBox* box : window.findChildren<QGroupBox*>())
+        check(box, box->title(),
+              box->fontMetrics().horizontalAdvance(box->title()) + box->fontMetrics().height(),
+              box->width());
+    window.hide();
+    return cut;
+}
+
+class CaptionWidthTest : public EditorWindowTest {};
+
+TEST_F(CaptionWidthTest, EveryCaptionFitsItsControlInBothLanguages) {
+    ASSERT_FALSE(QFontDatabase::families(QFontDatabase::SimplifiedChinese).isEmpty())
+        << "no Chinese font installed: the Chinese captions cannot be measured";
+    for (const std::int16_t language : {EnglishOffset, ChineseOffset}) {
+        LanguageOffset = language;
+        form->ApplyCaptions();
+        int measured = 0;
+        EXPECT_EQ(cutCaptions(*form, measured), QStringList())
+            << "main window, " << (language == ChineseOffset ? "Chinese" : "English");
+        Form1 start{PlanStore(form->store())};
+        LanguageOffset = language; // the start window chose one from the system's
+        start.ApplyCaptions();
+        EXPECT_EQ(cutCaptions(start, measured), QStringList())
+            << "start window, " << (language == ChineseOffset ? "Chinese" : "English");
+        EXPECT_GE(measured, 20) << "the windows' captions were not found";
+    }
+    LanguageOffset = EnglishOffset;
+}
+
 } // namespace
-} // namespace plandex
+} // namespace plandex::testing

@@ -17,6 +17,10 @@ fail() {
   echo "FAILED: $*" >&2
   exit 1
 }
+# Every check runs: a missing tool fails the test instead of skipping a check.
+for tool in help2man desktop-file-validate readelf pkg-config; do
+  command -v "$tool" >/dev/null || fail "$tool is missing (scripts/setup installs it)"
+done
 
 components=$(tr ';' ' ' <"$build/install-components.txt")
 [ -n "$components" ] || fail "no packaged components in $build/install-components.txt"
@@ -62,10 +66,8 @@ expected=(bin/plandex bin/sondrel bin/korvane-sim share/plandex/FileDB2000.mdb
   "$libdir/libSondrel.so.2.01" "$libdir/pkgconfig/sondrel.pc" "$libdir/cmake/Sondrel/SondrelConfig.cmake"
   include/sondrel/activation.h include/sondrel/sondrel_ids.h share/applications/plandex.desktop
   share/icons/hicolor/scalable/apps/plandex.svg share/icons/hicolor/48x48/apps/plandex.png
-  share/man/man1/plandex.1.gz share/metainfo/plandex.metainfo.xml)
-if command -v help2man >/dev/null; then
-  expected+=(share/man/man1/sondrel.1.gz share/man/man1/korvane-sim.1.gz)
-fi
+  share/man/man1/plandex.1.gz share/man/man1/sondrel.1.gz share/man/man1/korvane-sim.1.gz
+  share/metainfo/plandex.metainfo.xml)
 for f in "${expected[@]}"; do
   [ -f "$root/$f" ] || fail "nothing installed as $prefix/$f"
 done
@@ -75,9 +77,7 @@ done
 for f in bin/plandex bin/sondrel bin/korvane-sim "$libdir/libSondrel.so.2.01"; do
   ! readelf -d "$root/$f" | grep 'R.*PATH' >/dev/null || fail "$f keeps the build's run-path"
 done
-if command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate "$root/share/applications/plandex.desktop" || fail "desktop entry"
-fi
+desktop-file-validate "$root/share/applications/plandex.desktop" || fail "desktop entry"
 
 # The client sees only what is staged: no source folder on its include path.
 client_source=$source/packaging/example-client

@@ -4,6 +4,7 @@
 #include "simulated_meter.h"
 
 #include <filesystem>
+#include <fstream>
 
 using namespace korvane::testing;
 using sondrel::PortRegistry;
@@ -37,13 +38,80 @@ TEST(PortRegistry, RelativeLinksResolveAgainstTheFolderAndBadNumbersAreRefused) 
     EXPECT_THROW(registry.link(17, "/dev/null"), std::runtime_error);
 }
 
-TEST(PortRegistry, SystemDevicesTakeOnlyNumbersThatNoEntryUses) {
+// A made-up system root: device nodes are plain files, by-id names are
+// relative links as udev makes them, and a UART's sysfs type says whether
+// hardware is behind it.
+class FakeSystem {
+  public:
+    FakeSystem() { std::filesystem::create_directories(root_.path() / "dev/serial/by-id"); }
+    std::string root() const { return root_.str(); }
+    std::string device(const std::string& name) {
+        std::ofstream(root_.path() / "dev" / name).put('\n');
+        return (root_.path() / "dev" / name).string();
+    }
+    std::string byId(const std::string& name, const std::string& target) {
+        const auto link = root_.path() / "dev/serial/by-id" / name;
+        std::filesystem::create_symlink("../../" + target, link);
+        return link.string();
+    }
+    std::string uart(const std::string& name, const char* type) {
+        if (type) {
+            std::filesystem::create_directories(root_.path() / "sys/class/tty" / name);
+            std::ofstream(root_.path() / "sys/class/tty" / name / "type") << type << "\n";
+        }
+        return device(name);
+    }
+
+  private:
+    TempDir root_;
+};
+
+TEST(PortRegistry, SystemDevicesComeByIdThenUsbAcmAndRealUartsInNumberOrderEachOnce) {
+    FakeSystem system;
+    const std::string usb0 = system.device("ttyUSB0"), usb9 = system.device("ttyUSB9"),
+                      usb10 = system.device("ttyUSB10"), acm0 = system.device("ttyACM0");
+    system.device("ttyUSB2");
+    system.device("ttyACM1");
+    const std::string adapterB = system.byId("usb-B-if00-port0", "ttyUSB2");
+    const std::string adapterA = system.byId("usb-A-if00", "ttyACM1");
+    const std::string uart1 = system.uart("ttyS1", "4"), uart10 = system.uart("ttyS10", "4");
+    system.uart("ttyS0", "0"); // no hardware behind it
+    system.uart("ttyS2", nullptr);
+    system.device("ttyX0"); // not a serial device name
+    const std::vector<std::string> expected{adapterA, adapterB, usb0,  usb9,
+                                            usb10,    acm0,     uart1, uart10};
+    EXPECT_EQ(sondrel::discoverSystemSerialDevices(system.root()), expected)
+        << "ttyUSB2 and ttyACM1 come once, by their stable names";
+
     TempDir folder;
-    PortRegistry registry(folder.str());
+    std::vector<std::string> listed;
+    for (const auto& p : PortRegistry(folder.str(), system.root()).list()) {
+        EXPECT_EQ(p.number, static_cast<int>(listed.size()) + 1);
+        listed.push_back(p.device);
+    }
+    EXPECT_EQ(listed, expected) << "numbers follow the same order from COM1";
+}
+
+TEST(PortRegistry, SystemDevicesTakeOnlyNumbersThatNoEntryUses) {
+    FakeSystem system;
+    const std::string usb0 = system.device("ttyUSB0"), usb1 = system.device("ttyUSB1");
+    const std::string usb2 = system.device("ttyUSB2");
+    TempDir folder;
+    PortRegistry registry(folder.str(), system.root());
+    registry.link(1, usb1);
+    registry.link(2, "/dev/null");
+    const std::vector<std::tuple<int, std::string, bool>> expected{
+        {1, usb1, true}, {2, "/dev/null", true}, {3, usb0, false}, {4, usb2, false}};
+    std::vector<std::tuple<int, std::string, bool>> listed;
+    for (const auto& p : registry.list())
+        listed.emplace_back(p.number, p.device, p.fromFolder);
+    EXPECT_EQ(listed, expected) << "ttyUSB1 keeps its entry's number and is not offered again";
+    EXPECT_EQ(registry.resolve(4), usb2);
+
     for (int n = 1; n <= 16; ++n)
         registry.link(n, "/dev/null");
     const auto ports = registry.list();
-    ASSERT_EQ(ports.size(), 16u);
+    ASSERT_EQ(ports.size(), 16u) << "no number is left for the system's devices";
     for (const auto& p : ports)
         EXPECT_TRUE(p.fromFolder) << "COM" << p.number;
 }
