@@ -26,9 +26,11 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes,
     // there, and commit() would move the short file into place regardless.
     const bool written =
         file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+    // Taken before cancelWriting(), which replaces the cause with its own.
+    const QFileDevice::FileError cause = file.error();
     if (!written) file.cancelWriting();
     const bool done = written && file.commit();
-    if (error) *error = done ? QFileDevice::NoError : file.error();
+    if (error) *error = done ? QFileDevice::NoError : written ? file.error() : cause;
     return done;
 }
 

@@ -136,11 +136,11 @@ TEST_F(Form1Test, ControlsFitTheirTexts) {
 }
 
 TEST_F(Form1Test, TooltipNamesTheLibraryAndItsReplyCheck) {
-    ScopedEnv mode("SONDREL_REPLY_CHECK", "strict");
+    ScopedEnv mode("SONDREL_REPLY_CHECK", "checksum");
     auto form = startWithLocale("en_US.UTF-8");
     ASSERT_TRUE(meterLibrary());
     EXPECT_TRUE(form->toolTip().contains(QString::fromStdString(meterLibrary()->path())));
-    EXPECT_TRUE(form->toolTip().contains("Reply check: strict"));
+    EXPECT_TRUE(form->toolTip().contains("Reply check: replies checked by checksum only"));
 }
 
 TEST_F(Form1Test, PortsAppearInOrderAndTheLastIsPreselected) {
