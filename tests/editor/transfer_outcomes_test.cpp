@@ -137,8 +137,20 @@ TEST_F(TransferOutcomeTest, PlanOfMoreThan250ChannelsFromTheMeterIsRefused) {
     EXPECT_EQ(form->store().rowCount(), 250);
 }
 
+// The header packet's answer decides: a meter that hangs up, or one that takes
+// the packet without a word, has not taken the header.
 TEST_F(TransferOutcomeTest, HeaderSendToAMeterThatHangsUpFails) {
     meter->faults().add(parseFaultRule("67:close"));
+    load({});
+    setHeader({"1", "2", "3", "4", "5", "6"}, "8", "dBuV");
+    form->Command3()->click();
+    finish();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.textIds(), std::vector<int>({TextId::TransferFailed}));
+}
+
+TEST_F(TransferOutcomeTest, HeaderSendToAMeterThatNeverAnswersFails) {
+    meter->faults().add(parseFaultRule("67:noreply"));
     load({});
     setHeader({"1", "2", "3", "4", "5", "6"}, "8", "dBuV");
     form->Command3()->click();
