@@ -10,6 +10,7 @@
 #include "plan_file_io.h"
 #include "platform/codepage.h"
 #include "survey_chart.h"
+#include "survey_checking.h"
 #include "survey_csv.h"
 #include "survey_plan.h"
 
@@ -114,12 +115,14 @@ class SurveyCommand final : public Command {
             "frequency, dB per 100 MHz.\n"
             "Exit status: 0 every channel measured, 1 library not loadable, 2 usage error, 3 "
             "member error, 4 some channels could not be measured.");
+        checking_.addOptions(command);
     }
 
     int run(Session& session) override {
         const client::SurveyPlan plan =
             planFile_.empty() ? planOfMeter(session) : planOfFile(planFile_);
         if (plan.channels.empty()) throw UsageError("the plan has no channels");
+        checking_.prepare();
         const bool showProgress = isatty(STDERR_FILENO) != 0;
         if (!json_)
             std::cout << "  Ch  Name  Type      MHz" << padded("Level " + plan.unit, 12, true)
@@ -139,6 +142,7 @@ class SurveyCommand final : public Command {
         const auto failedCount = std::count_if(survey.results.begin(), survey.results.end(),
                                                [](const auto& r) { return !r.level; });
 
+        checking_.finish(session, survey);
         if (!csvFile_.empty() && !writeText(csvFile_, client::surveyCsv(survey)))
             throw UsageError("could not write " + csvFile_);
         if (!pngFile_.empty() && !writeChart(survey, pngFile_))
@@ -154,6 +158,7 @@ class SurveyCommand final : public Command {
                 line["channels"].push_back(resultJson(r));
             if (fit) line["tilt"] = std::round(fit->dbPer100MHz * 100) / 100;
             if (difference) line["favouriteDifference"] = *difference;
+            checking_.addTo(line);
             std::cout << jsonLine(line) << '\n';
         } else {
             std::cout << "tilt: "
@@ -163,13 +168,15 @@ class SurveyCommand final : public Command {
             if (failedCount)
                 std::cout << failedCount << " of " << survey.results.size()
                           << " channels could not be measured\n";
+            checking_.print(std::cout);
         }
-        return failedCount ? ExitNotDone : ExitCompleted;
+        return checking_.exitStatus(failedCount ? ExitNotDone : ExitCompleted);
     }
 
   private:
     std::string planFile_, csvFile_, pngFile_;
     bool fromMeter_ = false, cn_ = false, json_ = false;
+    SurveyChecking checking_;
 };
 
 const RegisterCommand<SurveyCommand> survey{
