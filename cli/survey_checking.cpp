@@ -71,7 +71,9 @@ bool canWriteTo(const std::string& path) {
     return access(folder.c_str(), W_OK) == 0;
 }
 
-bool writeReport(const plandex::SurveyReport& report, const std::string& path) {
+} // namespace
+
+bool writeSurveyReportPdf(const plandex::SurveyReport& report, const std::string& path) {
     int argc = 3;
     char name[] = "sondrel", option[] = "-platform", platform[] = "offscreen";
     char* argv[] = {name, option, platform, nullptr};
@@ -79,8 +81,6 @@ bool writeReport(const plandex::SurveyReport& report, const std::string& path) {
     return plandex::saveSurveyReportPdf(report, QString::fromStdString(path),
                                         plandex::systemReportLanguage());
 }
-
-} // namespace
 
 void SurveyChecking::addOptions(CLI::App& command) {
     command.add_option("--limits", limits_,
@@ -132,7 +132,7 @@ void SurveyChecking::finish(Session& session, const client::Survey& survey) {
         kept.verdict = client::verdictName(report_.checks->overall);
     }
     if (!keep_ && compare_.empty()) {
-        if (!pdf_.empty() && !writeReport(report_, pdf_))
+        if (!pdf_.empty() && !writeSurveyReportPdf(report_, pdf_))
             throw UsageError("could not write " + pdf_);
         return;
     }
@@ -151,7 +151,8 @@ void SurveyChecking::finish(Session& session, const client::Survey& survey) {
     } catch (const client::HistoryError& e) {
         throw UsageError(e.what());
     }
-    if (!pdf_.empty() && !writeReport(report_, pdf_)) throw UsageError("could not write " + pdf_);
+    if (!pdf_.empty() && !writeSurveyReportPdf(report_, pdf_))
+        throw UsageError("could not write " + pdf_);
 }
 
 void SurveyChecking::print(std::ostream& out) const {

@@ -19,6 +19,9 @@ namespace sondrel::cli {
 // Some check failed against the limits profile.
 inline constexpr int ExitCheckFailed = 5;
 
+// Writes a report as PDF in the system's language, drawing offscreen.
+bool writeSurveyReportPdf(const plandex::SurveyReport& report, const std::string& path);
+
 class SurveyChecking {
   public:
     void addOptions(CLI::App& command);

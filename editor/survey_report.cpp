@@ -213,15 +213,30 @@ void drawNetwork(QPainter& painter, PageCursor& cursor, const SurveyReport& repo
     }
 }
 
+QString channelCheckName(CheckKind kind, ReportLanguage language) {
+    switch (kind) {
+    case CheckKind::CarrierToNoise:
+        return reportText(ReportText::CarrierToNoise, language);
+    case CheckKind::Mer:
+        return reportText(ReportText::Mer, language);
+    case CheckKind::Ber:
+        return reportText(ReportText::Ber, language);
+    default:
+        break;
+    }
+    return reportText(ReportText::Level, language);
+}
+
 // The verdict of a channel over all its checks, and the checks that failed.
-std::pair<Verdict, QString> channelVerdict(const SurveyReport& report, int number) {
+std::pair<Verdict, QString> channelVerdict(const SurveyReport& report, int number,
+                                           ReportLanguage language) {
     const auto checks = sondrel::client::checksOfChannel(*report.checks, number);
     Verdict verdict = checks.empty() ? Verdict::NotMeasured : Verdict::Pass;
     QString failed;
     for (const CheckResult* c : checks) {
         if (c->verdict == Verdict::Fail) {
             verdict = Verdict::Fail;
-            failed += QStringLiteral(" ") + sondrel::client::checkKindName(c->kind);
+            failed += QStringLiteral(" ") + channelCheckName(c->kind, language);
         } else if (c->verdict == Verdict::NotMeasured && verdict == Verdict::Pass) {
             verdict = Verdict::NotMeasured;
         }
@@ -275,7 +290,7 @@ void drawChannels(QPainter& painter, PageCursor& cursor, const SurveyReport& rep
         for (int i = 0; i < 8; ++i)
             cursor.text(x[i], x[i + 1] - x[i], cells[i]);
         if (report.checks) {
-            const auto [verdict, failed] = channelVerdict(report, r.channel.number);
+            const auto [verdict, failed] = channelVerdict(report, r.channel.number, language);
             drawVerdictCell(painter, cursor, x[8], PageWidth - x[8], verdict, language);
             if (!failed.isEmpty()) {
                 painter.setPen(failColour);
