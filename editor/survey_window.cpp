@@ -5,6 +5,7 @@
 #include "plan_file_io.h"
 #include "survey_chart.h"
 #include "survey_csv.h"
+#include "survey_report_panel.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -75,6 +76,7 @@ SurveyWindow::SurveyWindow(Survey survey, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(views, 1);
     layout->addLayout(buttons);
+    layout->addWidget(new SurveyReportPanel(survey_, table_, chart_, this));
     resize(1100, 520);
 
     connect(saveCsv_, &QPushButton::clicked, this,
