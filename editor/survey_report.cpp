@@ -227,21 +227,13 @@ QString channelCheckName(CheckKind kind, ReportLanguage language) {
     return reportText(ReportText::Level, language);
 }
 
-// The verdict of a channel over all its checks, and the checks that failed.
-std::pair<Verdict, QString> channelVerdict(const SurveyReport& report, int number,
-                                           ReportLanguage language) {
-    const auto checks = sondrel::client::checksOfChannel(*report.checks, number);
-    Verdict verdict = checks.empty() ? Verdict::NotMeasured : Verdict::Pass;
+// The names of a channel's failed checks.
+QString failedChecks(const SurveyReport& report, int number, ReportLanguage language) {
     QString failed;
-    for (const CheckResult* c : checks) {
-        if (c->verdict == Verdict::Fail) {
-            verdict = Verdict::Fail;
+    for (const CheckResult* c : sondrel::client::checksOfChannel(*report.checks, number))
+        if (c->verdict == Verdict::Fail)
             failed += QStringLiteral(" ") + channelCheckName(c->kind, language);
-        } else if (c->verdict == Verdict::NotMeasured && verdict == Verdict::Pass) {
-            verdict = Verdict::NotMeasured;
-        }
-    }
-    return {verdict, failed};
+    return failed;
 }
 
 void drawChannels(QPainter& painter, PageCursor& cursor, const SurveyReport& report,
@@ -290,7 +282,9 @@ void drawChannels(QPainter& painter, PageCursor& cursor, const SurveyReport& rep
         for (int i = 0; i < 8; ++i)
             cursor.text(x[i], x[i + 1] - x[i], cells[i]);
         if (report.checks) {
-            const auto [verdict, failed] = channelVerdict(report, r.channel.number, language);
+            const Verdict verdict =
+                sondrel::client::verdictOfChannel(*report.checks, r.channel.number);
+            const QString failed = failedChecks(report, r.channel.number, language);
             drawVerdictCell(painter, cursor, x[8], PageWidth - x[8], verdict, language);
             if (!failed.isEmpty()) {
                 painter.setPen(failColour);

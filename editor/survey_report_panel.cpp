@@ -53,17 +53,6 @@ class LimitOverlay : public QWidget {
     const SurveyReport& report_;
 };
 
-// A channel's verdict over all its checks.
-Verdict channelVerdict(const sondrel::client::SurveyChecks& checks, int number) {
-    const auto found = sondrel::client::checksOfChannel(checks, number);
-    Verdict verdict = found.empty() ? Verdict::NotMeasured : Verdict::Pass;
-    for (const CheckResult* c : found) {
-        if (c->verdict == Verdict::Fail) return Verdict::Fail;
-        if (c->verdict == Verdict::NotMeasured) verdict = Verdict::NotMeasured;
-    }
-    return verdict;
-}
-
 // A mark and a word as well as a colour: the verdict reads in any colour vision.
 QString verdictCellText(Verdict verdict, ReportLanguage language) {
     switch (verdict) {
@@ -166,7 +155,8 @@ void SurveyReportPanel::fillVerdictColumn() {
         auto* item = new QTableWidgetItem;
         item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
         if (report_.checks) {
-            const Verdict verdict = channelVerdict(*report_.checks, r.channel.number);
+            const Verdict verdict =
+                sondrel::client::verdictOfChannel(*report_.checks, r.channel.number);
             item->setText(verdictCellText(verdict, language));
             if (verdict == Verdict::Fail) {
                 item->setForeground(failColour);

@@ -164,6 +164,16 @@ std::vector<const CheckResult*> checksOfChannel(const SurveyChecks& checks, int 
     return found;
 }
 
+Verdict verdictOfChannel(const SurveyChecks& checks, int number) {
+    const auto found = checksOfChannel(checks, number);
+    Verdict verdict = found.empty() ? Verdict::NotMeasured : Verdict::Pass;
+    for (const CheckResult* c : found) {
+        if (c->verdict == Verdict::Fail) return Verdict::Fail;
+        if (c->verdict == Verdict::NotMeasured) verdict = Verdict::NotMeasured;
+    }
+    return verdict;
+}
+
 const char* verdictName(Verdict verdict) {
     switch (verdict) {
     case Verdict::Pass:

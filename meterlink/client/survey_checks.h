@@ -53,6 +53,9 @@ SurveyChecks checkSurvey(const Survey& survey, const LimitsProfile& profile,
 
 // The checks of one channel.
 std::vector<const CheckResult*> checksOfChannel(const SurveyChecks& checks, int number);
+// A channel's verdict over all its checks: fail when one failed, not measured
+// when one could not be made or the profile checks nothing on it, else pass.
+Verdict verdictOfChannel(const SurveyChecks& checks, int number);
 
 // "pass", "fail", "not measured"; "level", "C/N", ... as the command line and
 // the history write them.

@@ -31,7 +31,7 @@ expected=(bin/plandex bin/sondrel bin/korvane-sim share/plandex/FileDB2000.mdb
   "$libdir/libSondrel.so.2.01" "$libdir/pkgconfig/sondrel.pc" "$libdir/cmake/Sondrel/SondrelConfig.cmake"
   include/sondrel/activation.h include/sondrel/sondrel_ids.h share/applications/plandex.desktop
   share/icons/hicolor/scalable/apps/plandex.svg share/icons/hicolor/48x48/apps/plandex.png
-  share/man/man1/plandex.1.gz)
+  share/man/man1/plandex.1.gz share/sondrel/limits/fcc-76-605.json)
 if command -v help2man >/dev/null; then
   expected+=(share/man/man1/sondrel.1.gz share/man/man1/korvane-sim.1.gz)
 fi

@@ -1,7 +1,7 @@
 // sondrel survey as a shell user runs it: sondrel as a program against
 // korvane-sim as a program, the meter's plan and tilt in its state file.
 #include "../cli/child_process.h"
-#include "meter_state.h"
+#include "meter_with_plan.h"
 #include "simulated_meter.h"
 #include "survey_csv.h"
 
@@ -20,32 +20,13 @@ using nlohmann::json;
 
 constexpr int SimPort = 13;
 
-struct PlanChannel {
-    const char* name;
-    const char* type;
-    float mhz;
-};
 // Three analogue channels and a digital one, favourites 1 and 4.
 constexpr PlanChannel smallPlan[] = {
     {"E2", "TV", 48.25f}, {"S5", "TV", 133.25f}, {"S21", "TV", 303.25f}, {"C21", "DIGI", 474.0f}};
 
 sim::MeterState meterWithSmallPlan() {
-    sim::MeterState state;
-    state.signal.tiltPer100MHz = -1.0;
-    sim::AnalogPlan plan;
-    const sondrel::CodePage codePage("WINDOWS-1252");
-    for (const auto& c : smallPlan) {
-        sondrel::Channellist channel;
-        channel.ChannelName = c.name;
-        channel.Type = c.type;
-        channel.freq = c.mhz;
-        channel.Audio1 = 5.5f;
-        plan.channels.push_back(sondrel::analogEntryOf(channel, codePage));
-    }
-    plan.head = sondrel::headEntryOf(sondrel::ChannelHead{1, 4, 0, 0, 0, 0, 8, 1});
-    state.plans.slots[0].plan = plan;
-    state.plans.activeSlot = 0;
-    return state;
+    return meterWithPlan({smallPlan[0], smallPlan[1], smallPlan[2], smallPlan[3]},
+                         {1, 4, 0, 0, 0, 0, 8, 1});
 }
 
 // The same plan as the editor saves it.

@@ -2,7 +2,7 @@
 // technician runs it: sondrel and korvane-sim as programs, one channel of the
 // simulated meter lifted out of its limits.
 #include "../cli/child_process.h"
-#include "meter_state.h"
+#include "meter_with_plan.h"
 #include "simulated_meter.h"
 #include "survey_csv.h"
 
@@ -22,30 +22,14 @@ constexpr int SimPort = 14;
 
 // Four analogue channels and two digital ones; the digital ones are known by
 // their places, 5 and 6.
-sim::MeterState meterWithPlan() {
-    struct {
-        const char* name;
-        const char* type;
-        float mhz;
-    } constexpr channels[] = {{"E2", "TV", 48.25f},    {"S5", "TV", 133.25f},
-                              {"S21", "TV", 303.25f},  {"E30", "TV", 543.25f},
-                              {"C21", "DIGI", 474.0f}, {"C22", "DIGI", 482.0f}};
-    sim::MeterState state;
-    state.signal.tiltPer100MHz = -1.0;
-    sim::AnalogPlan plan;
-    const sondrel::CodePage codePage("WINDOWS-1252");
-    for (const auto& c : channels) {
-        sondrel::Channellist channel;
-        channel.ChannelName = c.name;
-        channel.Type = c.type;
-        channel.freq = c.mhz;
-        channel.Audio1 = 5.5f;
-        plan.channels.push_back(sondrel::analogEntryOf(channel, codePage));
-    }
-    plan.head = sondrel::headEntryOf(sondrel::ChannelHead{1, 4, 0, 0, 0, 0, 8, 1});
-    state.plans.slots[0].plan = plan;
-    state.plans.activeSlot = 0;
-    return state;
+sim::MeterState meterWithSixChannels() {
+    return meterWithPlan({{"E2", "TV", 48.25f},
+                          {"S5", "TV", 133.25f},
+                          {"S21", "TV", 303.25f},
+                          {"E30", "TV", 543.25f},
+                          {"C21", "DIGI", 474.0f},
+                          {"C22", "DIGI", 482.0f}},
+                         {1, 4, 0, 0, 0, 0, 8, 1});
 }
 
 // Levels 60 to 90 dBuV for both kinds, MER of 20 dB at least: the simulated
@@ -94,7 +78,7 @@ class SurveyLimitsCommand : public ::testing::Test {
 };
 
 TEST_F(SurveyLimitsCommand, AChannelLiftedOutOfLimitsFailsAndTheNextVisitIsComparedWithIt) {
-    std::ofstream(file("meter.json")) << json(meterWithPlan()).dump();
+    std::ofstream(file("meter.json")) << json(meterWithSixChannels()).dump();
     std::ofstream(file("outlet.json")) << OutletProfile;
     // Channel 2 (133.25 MHz) 15 dB too high: about 98 dBuV.
     startMeter({"--offset", "133.25=15"});
@@ -173,7 +157,7 @@ TEST_F(SurveyLimitsCommand, AChannelLiftedOutOfLimitsFailsAndTheNextVisitIsCompa
 }
 
 TEST_F(SurveyLimitsCommand, ChecksThatCannotBeMadeAreNotAPassAndBadProfilesStopBeforeMeasuring) {
-    std::ofstream(file("meter.json")) << json(meterWithPlan()).dump();
+    std::ofstream(file("meter.json")) << json(meterWithSixChannels()).dump();
     // The shipped US profile wants C/N, which was not asked for.
     startMeter({});
     Finished run =
