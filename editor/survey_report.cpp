@@ -236,21 +236,31 @@ QString failedChecks(const SurveyReport& report, int number, ReportLanguage lang
     return failed;
 }
 
+// The comparison's line for a channel of the survey; nullptr without one.
+const sondrel::client::ChannelChange* changeOf(const SurveyReport& report, const SurveyResult& r) {
+    if (!report.comparison) return nullptr;
+    for (const auto& change : report.comparison->channels)
+        if (change.channel == r.channel) return &change;
+    return nullptr;
+}
+
 void drawChannels(QPainter& painter, PageCursor& cursor, const SurveyReport& report,
                   ReportLanguage language) {
     heading(cursor, reportText(ReportText::Channels, language));
     const QString unit = QString::fromStdString(report.survey.survey.unit);
-    const double x[] = {0, 40, 110, 160, 230, 330, 390, 450, 530};
+    constexpr int Columns = 10;
+    const double x[Columns] = {0, 35, 95, 140, 200, 290, 335, 385, 445, 520};
     const auto header = [&] {
         cursor.font(9, true);
-        const ReportText names[] = {
-            ReportText::Channel,   ReportText::Name,  ReportText::Type,
-            ReportText::Frequency, ReportText::Level, ReportText::CarrierToNoise,
-            ReportText::Mer,       ReportText::Ber,   ReportText::Verdict};
-        for (int i = 0; i < 9; ++i) {
+        const ReportText names[Columns] = {ReportText::Channel, ReportText::Name,
+                                           ReportText::Type,    ReportText::Frequency,
+                                           ReportText::Level,   ReportText::CarrierToNoise,
+                                           ReportText::Mer,     ReportText::Ber,
+                                           ReportText::Change,  ReportText::Verdict};
+        for (int i = 0; i < Columns; ++i) {
             QString title = reportText(names[i], language);
             if (names[i] == ReportText::Level) title += QStringLiteral(" (") + unit + ")";
-            cursor.text(x[i], (i < 8 ? x[i + 1] : PageWidth) - x[i], title);
+            cursor.text(x[i], (i + 1 < Columns ? x[i + 1] : PageWidth) - x[i], title);
         }
         cursor.advance(RowHeight);
         cursor.font(9);
@@ -281,14 +291,25 @@ void drawChannels(QPainter& painter, PageCursor& cursor, const SurveyReport& rep
         };
         for (int i = 0; i < 8; ++i)
             cursor.text(x[i], x[i + 1] - x[i], cells[i]);
-        if (report.checks) {
+        if (const auto* change = changeOf(report, r)) {
+            // A flagged change is marked with a star as well as its colour.
+            const QString text =
+                (change->change ? decimal(*change->change, 1) : QStringLiteral("-")) +
+                (change->flagged ? QStringLiteral(" *") : QString());
+            if (change->flagged) painter.setPen(failColour);
+            cursor.text(x[8], x[9] - x[8], text);
+            painter.setPen(Qt::black);
+        }
+        // A channel the profile limits nothing of has no verdict.
+        if (report.checks &&
+            !sondrel::client::checksOfChannel(*report.checks, r.channel.number).empty()) {
             const Verdict verdict =
                 sondrel::client::verdictOfChannel(*report.checks, r.channel.number);
             const QString failed = failedChecks(report, r.channel.number, language);
-            drawVerdictCell(painter, cursor, x[8], PageWidth - x[8], verdict, language);
+            drawVerdictCell(painter, cursor, x[9], PageWidth - x[9], verdict, language);
             if (!failed.isEmpty()) {
                 painter.setPen(failColour);
-                cursor.text(x[8] + 60, PageWidth - x[8] - 60, failed);
+                cursor.text(x[9] + 60, PageWidth - x[9] - 60, failed);
                 painter.setPen(Qt::black);
             }
         }
@@ -296,6 +317,7 @@ void drawChannels(QPainter& painter, PageCursor& cursor, const SurveyReport& rep
     }
 }
 
+// The comparison's summary; each channel's change is in the channel table.
 void drawComparison(PageCursor& cursor, const SurveyReport& report, ReportLanguage language) {
     if (!report.comparison || !report.earlier) return;
     const auto& comparison = *report.comparison;
@@ -315,21 +337,6 @@ void drawComparison(PageCursor& cursor, const SurveyReport& report, ReportLangua
                 reportText(ReportText::TiltChange, language)
                     .arg(tilt(comparison.tiltBefore), tilt(comparison.tiltAfter)));
     cursor.advance(RowHeight);
-    const auto level = [](const std::optional<double>& l) {
-        return l ? decimal(*l, 1) : QStringLiteral("-");
-    };
-    for (const auto& change : comparison.channels) {
-        if (!change.flagged) continue;
-        cursor.need(RowHeight);
-        cursor.text(0, 40, QString::number(change.channel.number));
-        cursor.text(40, 70, QString::fromStdString(change.channel.name));
-        cursor.text(110, 80, decimal(change.channel.mhz, 2));
-        cursor.text(190, 200, level(change.before) + QStringLiteral(" → ") + level(change.after));
-        cursor.text(390, 120,
-                    reportText(ReportText::Change, language) + QStringLiteral(" ") +
-                        (change.change ? decimal(*change.change, 1) + " dB" : QStringLiteral("-")));
-        cursor.advance(RowHeight);
-    }
 }
 
 } // namespace
@@ -341,7 +348,8 @@ QString overallVerdictText(const SurveyReport& report, ReportLanguage language) 
         return reportText(ReportText::VerdictPass, language);
     case Verdict::Fail:
         return reportText(ReportText::VerdictFail, language)
-            .arg(countOf(*report.checks, Verdict::Fail));
+            .arg(countOf(*report.checks, Verdict::Fail))
+            .arg(report.checks->channels.size() + report.checks->network.size());
     case Verdict::NotMeasured:
         break;
     }

@@ -154,7 +154,9 @@ void SurveyReportPanel::fillVerdictColumn() {
     for (const auto& r : report_.survey.survey.results) {
         auto* item = new QTableWidgetItem;
         item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-        if (report_.checks) {
+        // A channel the profile limits nothing of has no verdict.
+        if (report_.checks &&
+            !sondrel::client::checksOfChannel(*report_.checks, r.channel.number).empty()) {
             const Verdict verdict =
                 sondrel::client::verdictOfChannel(*report_.checks, r.channel.number);
             item->setText(verdictCellText(verdict, language));

@@ -15,7 +15,7 @@ ReportLanguage systemReportLanguage();
 enum class ReportText {
     Title,
     VerdictPass,
-    VerdictFail,
+    VerdictFail,       // %1 failed checks of %2
     VerdictIncomplete, // no check failed, some could not be made
     VerdictNoProfile,  // the survey was not checked against limits
     Site,

@@ -83,7 +83,8 @@ TEST_F(SurveyReportPanelTest, AChannelOutOfLimitsIsMarkedKeptComparedAndReported
     ASSERT_GT(picked, 0) << "the user's own profile is offered";
     panel->profilePicker()->setCurrentIndex(picked);
     const ReportLanguage language = editorReportLanguage();
-    EXPECT_EQ(panel->verdict()->text(), reportText(ReportText::VerdictFail, language).arg(1));
+    EXPECT_EQ(panel->verdict()->text(),
+              reportText(ReportText::VerdictFail, language).arg(1).arg(3));
     // A mark and a word besides the colour, on the lifted channel only.
     EXPECT_TRUE(table->item(1, verdictColumn)->text().startsWith(QStringLiteral("✗ ")));
     EXPECT_EQ(table->item(1, verdictColumn)->foreground().color(), failColour);
