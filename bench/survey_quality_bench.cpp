@@ -35,16 +35,12 @@ int main() {
     auto* link = new KorvaneConnection();
     link->put_PortDevice(bench::BenchPort);
 
-    SafeArray<Channellist> channels;
-    ChannelHead head;
-    Variant result;
-    link->ReadChannel(UserPlanA, &channels, &head, &result);
-    if (result.toNumber() != 1.0 || channels.size() != 60) {
+    const auto plan = bench::readDemoPlan(*link);
+    if (!plan) {
         std::printf("ReadChannel of the demonstration plan failed\n");
         return 1;
     }
-    const client::Survey survey =
-        client::runSurvey(*link, client::surveyPlanOf(channels, head), {});
+    const client::Survey survey = client::runSurvey(*link, *plan, {});
 
     bench::Stopwatch qualityTime;
     const auto quality = client::readDigitalQuality(*link, survey);
