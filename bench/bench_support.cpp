@@ -30,4 +30,13 @@ double cpuSeconds() {
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
 
+std::optional<sondrel::client::SurveyPlan> readDemoPlan(sondrel::_KorvaneConnection& link) {
+    sondrel::SafeArray<sondrel::Channellist> channels;
+    sondrel::ChannelHead head;
+    sondrel::Variant result;
+    link.ReadChannel(sondrel::UserPlanA, &channels, &head, &result);
+    if (result.toNumber() != 1.0 || channels.size() != 60) return std::nullopt;
+    return sondrel::client::surveyPlanOf(channels, head);
+}
+
 } // namespace korvane::bench

@@ -2,10 +2,12 @@
 // ports folder, a stopwatch and the process's processor time.
 #pragma once
 
+#include "level_survey.h"
 #include "meter_simulator.h"
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace korvane::bench {
@@ -26,6 +28,10 @@ class BenchMeter {
 };
 
 double cpuSeconds();
+
+// The meter's 60-channel demonstration plan (slot A) as a survey plan, read
+// with ReadChannel; nullopt when it could not be read.
+std::optional<sondrel::client::SurveyPlan> readDemoPlan(sondrel::_KorvaneConnection& link);
 
 class Stopwatch {
   public:

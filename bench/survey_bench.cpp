@@ -32,17 +32,14 @@ int main() {
     auto* link = new KorvaneConnection();
     link->put_PortDevice(bench::BenchPort);
 
-    SafeArray<Channellist> channels;
-    ChannelHead head;
-    Variant result;
     bench::Stopwatch read;
-    link->ReadChannel(UserPlanA, &channels, &head, &result);
+    const auto demoPlan = bench::readDemoPlan(*link);
     const double readSeconds = read.seconds();
-    if (result.toNumber() != 1.0 || channels.size() != 60) {
+    if (!demoPlan) {
         std::printf("ReadChannel of the demonstration plan failed\n");
         return 1;
     }
-    const client::SurveyPlan plan = client::surveyPlanOf(channels, head);
+    const client::SurveyPlan& plan = *demoPlan;
     std::size_t analogue = 0, digital = 0;
     for (const auto& channel : plan.channels)
         ++(client::isDigital(channel) ? digital : analogue);

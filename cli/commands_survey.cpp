@@ -15,6 +15,7 @@
 #include "plan_file_io.h"
 #include "platform/codepage.h"
 #include "survey_chart.h"
+#include "survey_checking.h"
 #include "survey_csv.h"
 #include "survey_plan.h"
 
@@ -182,6 +183,7 @@ class SurveyCommand final : public Command {
             "an output file that could not be written at the end), 3 member error, 4 some "
             "channels could not be measured, the meter does not answer or the survey was "
             "interrupted.");
+        checking_.addOptions(command);
     }
 
     int run(Session& session) override {
@@ -190,6 +192,7 @@ class SurveyCommand final : public Command {
         client::SurveyPlan plan = planFile_.empty() ? planOfMeter(session) : planOfFile(planFile_);
         if (plan.channels.empty()) throw UsageError("the plan has no channels");
         if (!unit_.empty()) plan.unit = unit_;
+        checking_.prepare();
         const bool showProgress = isatty(STDERR_FILENO) != 0;
         client::SurveyOptions options{.carrierToNoise = cn_};
         options.unitConfirmed = [&](const std::string& unit) {
@@ -219,6 +222,7 @@ class SurveyCommand final : public Command {
                                   });
         }
         if (showProgress && survey.stopped) std::cerr << '\n';
+        checking_.finish(session, survey);
         printResults(survey);
         if (survey.meterSilent) {
             const Failure why = session.library().lastFailure();
@@ -239,7 +243,7 @@ class SurveyCommand final : public Command {
         const bool allMeasured =
             !survey.stopped && std::all_of(survey.results.begin(), survey.results.end(),
                                            [](const auto& r) { return r.level.has_value(); });
-        return allMeasured ? ExitCompleted : ExitNotDone;
+        return checking_.exitStatus(allMeasured ? ExitCompleted : ExitNotDone);
     }
 
   private:
@@ -264,6 +268,7 @@ class SurveyCommand final : public Command {
             if (difference.analogue) line["favouriteDifference"] = *difference.analogue;
             if (difference.digital) line["digitalFavouriteDifference"] = *difference.digital;
             if (!stopped.empty()) line["stopped"] = stopped;
+            checking_.addTo(line);
             std::cout << jsonLine(line) << std::endl;
             return;
         }
@@ -274,11 +279,13 @@ class SurveyCommand final : public Command {
             std::cout << failedCount << " of " << survey.results.size()
                       << " channels could not be measured\n";
         if (!stopped.empty()) std::cout << "survey stopped: " << stopped << '\n';
+        checking_.print(std::cout);
         std::cout << std::flush;
     }
 
     std::string planFile_, csvFile_, pngFile_, unit_;
     bool fromMeter_ = false, cn_ = false, json_ = false;
+    SurveyChecking checking_;
 };
 
 const RegisterCommand<SurveyCommand> survey{

@@ -135,6 +135,26 @@ constexpr std::array ownTable{
     OwnEntry{OwnText::NoLibrary, "未加载", "not loaded"},
     OwnEntry{OwnText::SessionEnds, "会话结束：与仪表的传输已停止，没有保存任何不完整的数据。",
              "The session ends: the job with the meter was stopped; nothing partial was kept."},
+    // The survey window's limits, history and report.
+    OwnEntry{OwnText::SurveyLimits, "限值：", "Limits:"},
+    OwnEntry{OwnText::SurveyNoLimits, "（不检查）", "(no check)"},
+    OwnEntry{OwnText::SurveySite, "地点：", "Site:"},
+    OwnEntry{OwnText::SurveyKeep, "保存记录", "Keep"},
+    OwnEntry{OwnText::SurveyCompare, "比较...", "Compare with..."},
+    OwnEntry{OwnText::SurveySaveReport, "保存报告 (PDF)", "Save report (PDF)"},
+    OwnEntry{OwnText::SurveyPrint, "打印", "Print"},
+    OwnEntry{OwnText::SurveyHistory, "历史记录", "History"},
+    OwnEntry{OwnText::SurveyColumnVerdict, "结论", "Verdict"},
+    OwnEntry{OwnText::SurveyKept, "已保存为第 %1 次测量。", "Kept as survey %1."},
+    OwnEntry{OwnText::SurveyNeedSite, "请先输入地点。", "Enter the site first."},
+    OwnEntry{OwnText::SurveyNothingKept, "此地点没有已保存的测量。",
+             "No survey of this site has been kept."},
+    OwnEntry{OwnText::SurveyCompared, "与第 %3 次测量相比，%1 个频道变化超过 %2 dB。",
+             "%1 channels changed by more than %2 dB since survey %3."},
+    OwnEntry{OwnText::SurveyHistoryTitle, "测量历史记录", "Survey history"},
+    OwnEntry{OwnText::SurveyHistoryId, "编号", "Survey"},
+    OwnEntry{OwnText::SurveyHistoryFailed, "无法使用测量历史记录：%1",
+             "The survey history could not be used: %1"},
 };
 
 constexpr bool inEnumerationOrder() {

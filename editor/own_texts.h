@@ -81,6 +81,23 @@ enum class OwnText {
     Diagnostics,
     NoLibrary,   // in the diagnostics: no library loaded
     SessionEnds, // the session ends during a job with the meter: it was stopped
+    // The survey window's limits, history and report.
+    SurveyLimits,   // label of the limits profile picker
+    SurveyNoLimits, // the picker's entry for no check
+    SurveySite,     // label of the site field
+    SurveyKeep,     // buttons
+    SurveyCompare,
+    SurveySaveReport,
+    SurveyPrint,
+    SurveyHistory,
+    SurveyColumnVerdict, // the table's verdict column
+    SurveyKept,          // %1 the id the survey was kept as
+    SurveyNeedSite,      // Keep or Compare without a site
+    SurveyNothingKept,   // no kept survey of the site to compare with
+    SurveyCompared,      // %1 channels flagged, %2 threshold dB, %3 the earlier survey's id
+    SurveyHistoryTitle,  // the History window's title
+    SurveyHistoryId,     // its column of survey ids
+    SurveyHistoryFailed, // %1 why the history could not be read or written
 };
 
 // The text in the language of LanguageOffset. A %1 in it stands for the detail

@@ -5,6 +5,7 @@
 #include "plan_file_io.h"
 #include "survey_chart.h"
 #include "survey_csv.h"
+#include "survey_report_panel.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -79,6 +80,7 @@ SurveyWindow::SurveyWindow(Survey survey, const QString& source, QWidget* parent
     layout->addWidget(source_);
     layout->addLayout(views, 1);
     layout->addLayout(buttons);
+    layout->addWidget(new SurveyReportPanel(survey_, table_, chart_, this));
     resize(1100, 520);
 
     connect(saveCsv_, &QPushButton::clicked, this,

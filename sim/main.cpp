@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     using namespace korvane::sim;
     CLI::App app{"Simulated signal level meter on a pseudo-terminal", "korvane-sim"};
     SimulatorOptions options;
-    std::vector<std::string> faults;
+    std::vector<std::string> faults, offsets;
     app.add_option("--com", options.comNumber, "register the line as port COMn (1-16)")
         ->check(CLI::Range(1, 16));
     app.add_option("--ports", options.portsFolder,
@@ -32,6 +32,9 @@ int main(int argc, char** argv) {
     app.add_option("--tilt", options.tiltPer100MHz,
                    "level change of the carriers per 100 MHz, dB (negative: falling with "
                    "frequency); kept in --state");
+    app.add_option("--offset", offsets,
+                   "MHZ=DB: lift (or sink, negative) the channel at MHZ by DB, to show a channel "
+                   "out of limits; 0 dB puts it back; kept in --state");
     app.add_flag("--pace", options.pacing,
                  "take frames and send replies at line speed (10 bits a byte)");
     app.set_version_flag("--version", "korvane-sim 1.25");
@@ -47,6 +50,8 @@ int main(int argc, char** argv) {
     CLI11_PARSE(app, argc, argv);
 
     try {
+        for (const auto& o : offsets)
+            options.levelOffsets.push_back(parseLevelOffset(o));
         MeterSimulator simulator(options);
         for (const auto& f : faults)
             simulator.faults().add(parseFaultRule(f));

@@ -25,7 +25,8 @@ struct SimulatorOptions {
     std::string stateFile;   // load from and save to this file (empty: demo state, not saved)
     std::string wireLogFile; // also append the wire log to this file
     bool pacing = false;     // take frames and send replies at line speed
-    std::optional<double> tiltPer100MHz; // set the spectrum's tilt (and keep it in the state)
+    std::optional<double> tiltPer100MHz;   // set the spectrum's tilt (and keep it in the state)
+    std::vector<LevelOffset> levelOffsets; // set channels off their level (kept too)
 };
 
 class MeterSimulator {

@@ -87,7 +87,7 @@ int SignalModel::carrierOffsetKHz(const ModelChannel& channel) const {
 double SignalModel::carrierLevel(const ModelChannel& channel) const {
     const double base = isDigital(channel) ? digitalPower : videoLevel;
     return base + tiltPer100MHz * (channel.mhz - 50.0) / 100.0 +
-           levelSpread * fixedSpread(channel.mhz, LevelSalt);
+           levelSpread * fixedSpread(channel.mhz, LevelSalt) + levelOffsets.at(channel.mhz);
 }
 
 double SignalModel::noiseAt(double mhz) const {
@@ -153,6 +153,7 @@ void to_json(nlohmann::json& j, const SignalModel& m) {
                        {"levelSpread", m.levelSpread},     {"audioBelowVideo", m.audioBelowVideo},
                        {"digitalPower", m.digitalPower},   {"maxOffsetKHz", m.maxOffsetKHz},
                        {"resolutionKHz", m.resolutionKHz}, {"tunedKHz", m.tunedKHz}};
+    if (!m.levelOffsets.entries.empty()) j["levelOffsets"] = m.levelOffsets;
 }
 
 void from_json(const nlohmann::json& j, SignalModel& m) {
@@ -172,6 +173,8 @@ void from_json(const nlohmann::json& j, SignalModel& m) {
     m.resolutionKHz = numberField(j, s, "resolutionKHz", d.resolutionKHz, 1.0, 1000.0);
     m.tunedKHz =
         numberField(j, s, "tunedKHz", d.tunedKHz, SignalModel::LowestKHz, SignalModel::HighestKHz);
+    m.levelOffsets =
+        j.contains("levelOffsets") ? j.at("levelOffsets").get<LevelOffsets>() : d.levelOffsets;
 }
 
 } // namespace korvane::sim

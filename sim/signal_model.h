@@ -23,6 +23,8 @@
 // height above the noise) and a pre-correction bit-error ratio from MER.
 #pragma once
 
+#include "level_offsets.h"
+
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -68,6 +70,8 @@ struct SignalModel {
     double resolutionKHz = 100.0;
     // The frequency the meter is tuned to, kHz.
     std::uint32_t tunedKHz = 48250;
+    // Channels set off their usual level (a demonstration's out-of-limit channels).
+    LevelOffsets levelOffsets;
 
     // Lowest and highest frequency the meter tunes to, kHz.
     static constexpr std::uint32_t LowestKHz = 5'000;

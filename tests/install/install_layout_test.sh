@@ -67,7 +67,7 @@ expected=(bin/plandex bin/sondrel bin/korvane-sim share/plandex/FileDB2000.mdb
   include/sondrel/activation.h include/sondrel/sondrel_ids.h share/applications/plandex.desktop
   share/icons/hicolor/scalable/apps/plandex.svg share/icons/hicolor/48x48/apps/plandex.png
   share/man/man1/plandex.1.gz share/man/man1/sondrel.1.gz share/man/man1/korvane-sim.1.gz
-  share/metainfo/plandex.metainfo.xml)
+  share/metainfo/plandex.metainfo.xml share/sondrel/limits/fcc-76-605.json)
 for f in "${expected[@]}"; do
   [ -f "$root/$f" ] || fail "nothing installed as $prefix/$f"
 done

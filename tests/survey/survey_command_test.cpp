@@ -2,7 +2,7 @@
 // korvane-sim as a program, the meter's plan, tilt and level unit in its
 // state file; the levels are checked against the simulator's signal model.
 #include "../cli/child_process.h"
-#include "meter_state.h"
+#include "meter_with_plan.h"
 #include "simulated_meter.h"
 #include "survey_csv.h"
 
@@ -22,11 +22,6 @@ using nlohmann::json;
 
 constexpr int SimPort = 13;
 
-struct PlanChannel {
-    const char* name;
-    const char* type;
-    float mhz;
-};
 // Three analogue channels and a digital one, favourites 1 and 4.
 constexpr PlanChannel smallPlan[] = {
     {"E2", "TV", 48.25f}, {"S5", "TV", 133.25f}, {"S21", "TV", 303.3f}, {"C21", "DIGI", 474.0f}};
@@ -36,24 +31,11 @@ constexpr PlanChannel smallPlan[] = {
 // the tilted line, so the meter reads the model's levels and the tilt it was
 // given.
 sim::MeterState meterWithSmallPlan() {
-    sim::MeterState state;
-    state.signal.tiltPer100MHz = -1.0;
+    sim::MeterState state = meterWithPlan({smallPlan[0], smallPlan[1], smallPlan[2], smallPlan[3]},
+                                          {1, 4, 0, 0, 0, 0, 8, 1});
     state.signal.levelSpread = 0;
     state.signal.maxOffsetKHz = 0;
     state.settings.levelUnit = 1;
-    sim::AnalogPlan plan;
-    const sondrel::CodePage codePage("WINDOWS-1252");
-    for (const auto& c : smallPlan) {
-        sondrel::Channellist channel;
-        channel.ChannelName = c.name;
-        channel.Type = c.type;
-        channel.freq = c.mhz;
-        channel.Audio1 = 5.5f;
-        plan.channels.push_back(sondrel::analogEntryOf(channel, codePage));
-    }
-    plan.head = sondrel::headEntryOf(sondrel::ChannelHead{1, 4, 0, 0, 0, 0, 8, 1});
-    state.plans.slots[0].plan = plan;
-    state.plans.activeSlot = 0;
     return state;
 }
 
