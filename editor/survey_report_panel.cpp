@@ -75,8 +75,6 @@ ReportLanguage editorReportLanguage() {
 SurveyReportPanel::SurveyReportPanel(const sondrel::client::Survey& survey, QTableWidget* table,
                                      QWidget* chart, QWidget* parent)
     : QWidget(parent), table_(table) {
-    report_.survey.survey = survey;
-    report_.survey.time = sondrel::client::utcTimeNow();
     if (const char* user = std::getenv("USER")) report_.survey.operatorName = user;
     overlay_ = new LimitOverlay(report_, chart);
 
@@ -107,11 +105,7 @@ SurveyReportPanel::SurveyReportPanel(const sondrel::client::Survey& survey, QTab
     layout->addWidget(verdict_);
     layout->addLayout(controls);
 
-    verdictColumn_ = table_->columnCount();
-    table_->setColumnCount(verdictColumn_ + 1);
-    table_->setHorizontalHeaderItem(verdictColumn_,
-                                    new QTableWidgetItem(ownText(OwnText::SurveyColumnVerdict)));
-    check();
+    setSurvey(survey);
 
     connect(profiles_, &QComboBox::currentIndexChanged, this, [this] { check(); });
     connect(keep_, &QPushButton::clicked, this, [this] { keep(); });
@@ -123,6 +117,19 @@ SurveyReportPanel::SurveyReportPanel(const sondrel::client::Survey& survey, QTab
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
     });
+}
+
+void SurveyReportPanel::setSurvey(const sondrel::client::Survey& survey) {
+    report_.survey.id = 0;
+    report_.survey.survey = survey;
+    report_.survey.time = sondrel::client::utcTimeNow();
+    report_.earlier.reset();
+    report_.comparison.reset();
+    verdictColumn_ = table_->columnCount();
+    table_->setColumnCount(verdictColumn_ + 1);
+    table_->setHorizontalHeaderItem(verdictColumn_,
+                                    new QTableWidgetItem(ownText(OwnText::SurveyColumnVerdict)));
+    check();
 }
 
 void SurveyReportPanel::check() {

@@ -23,6 +23,10 @@ class SurveyReportPanel : public QWidget {
     SurveyReportPanel(const sondrel::client::Survey& survey, QTableWidget* table, QWidget* chart,
                       QWidget* parent);
 
+    // A new survey in the same window: checked with the picked profile, its
+    // verdict column added to the refilled table, not yet kept or compared.
+    void setSurvey(const sondrel::client::Survey& survey);
+
     QComboBox* profilePicker() const { return profiles_; }
     QLineEdit* siteField() const { return site_; }
     QLabel* verdict() const { return verdict_; }

@@ -80,7 +80,8 @@ SurveyWindow::SurveyWindow(Survey survey, const QString& source, QWidget* parent
     layout->addWidget(source_);
     layout->addLayout(views, 1);
     layout->addLayout(buttons);
-    layout->addWidget(new SurveyReportPanel(survey_, table_, chart_, this));
+    reportPanel_ = new SurveyReportPanel(survey_, table_, chart_, this);
+    layout->addWidget(reportPanel_);
     resize(1100, 520);
 
     connect(saveCsv_, &QPushButton::clicked, this,
@@ -95,6 +96,8 @@ void SurveyWindow::setSurvey(Survey survey, const QString& source) {
     source_->setVisible(!source.isEmpty());
     summary_->setText(summaryText());
     fillTable();
+    // A reused window checks, keeps and reports the new survey.
+    if (reportPanel_) reportPanel_->setSurvey(survey_);
     chart_->update();
 }
 
@@ -137,8 +140,7 @@ QString SurveyWindow::summaryText() const {
     if (difference.analogue)
         text += gap + ownText(OwnText::SurveyFavourites).arg(decimal(*difference.analogue, 1));
     if (difference.digital)
-        text +=
-            gap + ownText(OwnText::SurveyDigiFavourites).arg(decimal(*difference.digital, 1));
+        text += gap + ownText(OwnText::SurveyDigiFavourites).arg(decimal(*difference.digital, 1));
     if (!difference.analogue && !difference.digital)
         text += gap + ownText(OwnText::SurveyNoFavourites);
     if (survey_.unit.empty()) text += QStringLiteral("\n") + ownText(OwnText::SurveyUnitUnknown);

@@ -15,6 +15,8 @@ class QTableWidget;
 
 namespace plandex {
 
+class SurveyReportPanel;
+
 class SurveyWindow : public QWidget {
     Q_OBJECT
   public:
@@ -32,6 +34,7 @@ class SurveyWindow : public QWidget {
     QLabel* summary() const { return summary_; }
     QPushButton* saveCsvButton() const { return saveCsv_; }
     QPushButton* savePngButton() const { return savePng_; }
+    SurveyReportPanel* reportPanel() const { return reportPanel_; }
 
     // What the Save buttons write once their dialog has a name; a failure is
     // told to the user and gives false.
@@ -50,6 +53,7 @@ class SurveyWindow : public QWidget {
     QLabel* summary_ = nullptr;
     QPushButton* saveCsv_ = nullptr;
     QPushButton* savePng_ = nullptr;
+    SurveyReportPanel* reportPanel_ = nullptr;
 };
 
 } // namespace plandex

@@ -120,7 +120,9 @@ TEST_F(SurveyCommandTest, ASurveyOfTheTablesPlanShowsEveryChannelsLevelInItsOwnW
         }
     }
     EXPECT_EQ(window->table()->rowCount(), 4);
-    EXPECT_EQ(window->table()->columnCount(), 5) << "no C/N column for a survey without C/N";
+    EXPECT_EQ(window->table()->columnCount(), 6) << "no C/N column for a survey without C/N";
+    EXPECT_EQ(window->table()->horizontalHeaderItem(5)->text(),
+              ownText(OwnText::SurveyColumnVerdict));
     EXPECT_FALSE(window->summary()->text().contains(ownText(OwnText::SurveyStopped)));
     EXPECT_EQ(window->source()->text(), "Measured: the meter's active channel plan A (4 channels)");
 

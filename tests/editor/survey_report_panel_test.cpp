@@ -116,7 +116,9 @@ TEST_F(SurveyReportPanelTest, AChannelOutOfLimitsIsMarkedKeptComparedAndReported
     // The next visit: the channel is back; compared with the first, it moved.
     SurveyReportPanel* next = survey(0);
     ASSERT_TRUE(next);
-    ASSERT_NE(next, panel);
+    EXPECT_EQ(next, panel) << "the survey window is reused";
+    EXPECT_EQ(next->report().survey.id, 0) << "the new survey is not kept yet";
+    EXPECT_FALSE(next->report().comparison) << "nor compared";
     next->profilePicker()->setCurrentIndex(picked);
     EXPECT_EQ(next->verdict()->text(), reportText(ReportText::VerdictPass, language));
     ASSERT_TRUE(next->compareWith(firstId));

@@ -223,14 +223,20 @@ TEST(SurveyWindow, TheSurveyCommandHasAPictureOfItsOwn) {
 TEST(SurveyWindow, ShowsCnOnlyWhenItWasReadAndNeverGuessesTheUnit) {
     Survey survey = surveyWithAGap();
     SurveyWindow window(survey, "plan A");
-    EXPECT_EQ(window.table()->columnCount(), 5);
+    // Channel, name, type, frequency, level and, last, the checks' verdict.
+    EXPECT_EQ(window.table()->columnCount(), 6);
+    EXPECT_EQ(window.table()->horizontalHeaderItem(5)->text(),
+              ownText(OwnText::SurveyColumnVerdict));
     EXPECT_EQ(window.source()->text(), "plan A");
 
     survey.results[0].cn = 43;
     survey.results[1].cnFailed = true;
     survey.unit.clear(); // the meter did not confirm it
     window.setSurvey(survey, "plan B");
-    ASSERT_EQ(window.table()->columnCount(), 6);
+    ASSERT_EQ(window.table()->columnCount(), 7);
+    EXPECT_EQ(window.table()->horizontalHeaderItem(5)->text(), ownText(OwnText::SurveyColumnCn));
+    EXPECT_EQ(window.table()->horizontalHeaderItem(6)->text(),
+              ownText(OwnText::SurveyColumnVerdict));
     EXPECT_EQ(window.table()->item(0, 5)->text(), "43");
     EXPECT_EQ(window.table()->item(1, 5)->text(), ownText(OwnText::SurveyFailed));
     EXPECT_EQ(window.table()->horizontalHeaderItem(4)->text(),
