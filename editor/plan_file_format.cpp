@@ -53,20 +53,6 @@ std::optional<int> toId(const QString& token) {
     return static_cast<int>(std::nearbyint(*value)); // halves to even, like the store
 }
 
-std::optional<PlanRow> parseChannelLine(QString rest) {
-    const auto id = takeToken(rest);
-    const auto name = takeToken(rest);
-    const auto type = takeToken(rest);
-    const auto freq = takeToken(rest);
-    const auto audio1 = takeToken(rest);
-    if (!id || !name || !type || !freq || !audio1) return std::nullopt;
-    const auto idValue = toId(*id);
-    const auto freqValue = wholeTextNumber(*freq);
-    const auto audio1Value = wholeTextNumber(*audio1);
-    if (!idValue || !freqValue || !audio1Value) return std::nullopt;
-    return PlanRow{*idValue, *name, *type, *freqValue, *audio1Value};
-}
-
 // Texts are written as they are; only one that begins with a double quote is
 // put in quotes, since reading drops the first and last character of such a
 // value and would otherwise change it.
@@ -104,10 +90,13 @@ std::optional<QString> takeQuoted(QString& rest) {
     return std::nullopt;
 }
 
-std::optional<PlanRow> parseQuotedChannelLine(QString rest) {
+// A channel line: ID, name, type, frequency, audio offset. In a quoted file
+// the name and the type are quoted values.
+std::optional<PlanRow> parseChannelLine(QString rest, bool quoted) {
+    const auto takeText = [&] { return quoted ? takeQuoted(rest) : takeToken(rest); };
     const auto id = takeToken(rest);
-    const auto name = takeQuoted(rest);
-    const auto type = takeQuoted(rest);
+    const auto name = takeText();
+    const auto type = takeText();
     const auto freq = takeToken(rest);
     const auto audio1 = takeToken(rest);
     if (!id || !name || !type || !freq || !audio1) return std::nullopt;
@@ -159,7 +148,7 @@ std::optional<PlanFileContent> parsePlanText(const QString& text) {
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QString& line = lines[i];
         if (quoted && line != quotedColumnHeader && startsWithId(line)) {
-            auto row = parseQuotedChannelLine(line);
+            auto row = parseChannelLine(line, true);
             if (!row) return std::nullopt;
             content.rows.push_back(std::move(*row));
         } else if (line.contains(u'*')) {
@@ -169,7 +158,7 @@ std::optional<PlanFileContent> parsePlanText(const QString& text) {
         } else if (line.contains(QStringLiteral("ID"))) {
             continue; // the column header, or a line that looks like it
         } else {
-            auto row = parseChannelLine(line);
+            auto row = parseChannelLine(line, false);
             if (!row) return std::nullopt;
             content.rows.push_back(std::move(*row));
         }
