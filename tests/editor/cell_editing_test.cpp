@@ -1,6 +1,7 @@
 // Editing inside the grid of the main window: the Audio1 editor over its cell,
 // the mouse pairing and the Type toggle, keys and the grid's own requests.
 #include "cell_editing_fixture.h"
+#include "event_waits.h"
 #include "twips.h"
 
 #include <QMouseEvent>
@@ -113,7 +114,7 @@ TEST_F(CellEditingTest, Audio1ValueTypedButNotConfirmedIsWrittenBeforeAJob) {
     ASSERT_TRUE(audioEditor().isVisible());
     audioEditor().setCurrentText("6.00");
     form->ToolKv_ButtonClick("Download");
-    QTRY_VERIFY_WITH_TIMEOUT(!form->transferRunning(), 20000);
+    ASSERT_EVENTUALLY(!form->transferRunning(), 20000);
     EXPECT_DOUBLE_EQ(storedRows().at(1).audio1, 6.0);
     EXPECT_FALSE(audioEditor().isVisible());
 }

@@ -3,6 +3,7 @@
 // window's thread, and a stop the job sees.
 #include "simulated_plan_slot.h" // first: before Qt's keywords
 
+#include "event_waits.h"
 #include "meter_worker.h"
 
 #include <QSignalSpy>
@@ -72,7 +73,7 @@ TEST_F(MeterWorkerTest, DeliversProgressAndTheStopToTheJob) {
             QThread::msleep(5);
         sawStop = true;
     });
-    QTRY_COMPARE(progress.count(), 1);
+    ASSERT_EVENTUALLY(progress.count() == 1, 5000);
     EXPECT_EQ(progress.at(0), (QList<QVariant>{1, 3}));
     worker.requestStop();
     ASSERT_TRUE(finished.wait(10000));

@@ -172,7 +172,7 @@ TEST_F(SurveyCommandTest, ClosingDuringASurveyAsksThenStopsAndCloses) {
     messages.answers = {MessageAnswer::Yes};
     atChannel(1, [&](int, int) { form->close(); });
     clickSurvey();
-    QTRY_VERIFY_WITH_TIMEOUT(!form->isVisible(), 30000);
+    ASSERT_EVENTUALLY(!form->isVisible(), 30000);
 
     EXPECT_FALSE(form->transferRunning());
     ASSERT_EQ(messages.shown.size(), 1u) << "the question and nothing after it";

@@ -7,6 +7,7 @@
 
 #include "cell_editing_fixture.h"
 #include "delivered_database.h"
+#include "event_waits.h"
 #include "meter_connection.h"
 #include "transfer.h"
 
@@ -64,7 +65,7 @@ class TransferTest : public ::testing::Test {
         form->ToolKv_ButtonClick(key);
         finish();
     }
-    void finish() { QTRY_VERIFY_WITH_TIMEOUT(!form->transferRunning(), 60000); }
+    void finish() { ASSERT_EVENTUALLY(!form->transferRunning(), 60000); }
     void load(const std::vector<PlanRow>& rows) {
         form = std::make_unique<Form2>(PlanStore(copyDeliveredDatabase(folder.path(), rows)));
         form->show();

@@ -137,7 +137,7 @@ TEST_F(TransferLockTest, ClosingDuringATransferAsksThenStopsAndCloses) {
     atPacket(1, [&] { form->close(); }); // answered No: the transfer goes on
     atPacket(3, [&] { form->close(); }); // answered Yes
     form->ToolKv_ButtonClick("Upload");
-    QTRY_VERIFY_WITH_TIMEOUT(!form->isVisible(), 30000);
+    ASSERT_EVENTUALLY(!form->isVisible(), 30000);
 
     EXPECT_FALSE(form->transferRunning());
     ASSERT_EQ(messages.shown.size(), 2u) << "the two questions and nothing after them";
@@ -153,7 +153,7 @@ TEST_F(TransferLockTest, DestroyingTheWindowDuringATransferStopsIt) {
     QObject::connect(form.get(), &QObject::destroyed, [&] { destroyed = true; });
     atPacket(2, [&] { form.release()->deleteLater(); });
     form->ToolKv_ButtonClick("Upload");
-    QTRY_VERIFY_WITH_TIMEOUT(destroyed, 30000);
+    ASSERT_EVENTUALLY(destroyed, 30000);
     expectStoppedAfter(ReadCommand, 2);
     EXPECT_TRUE(messages.shown.empty());
 }

@@ -237,7 +237,7 @@ TEST_F(TransferOutcomeTest, FailedUploadHidesTheBarBeforeItsMessageAndGivesTheGr
     run("Upload");
     installMessageSink(previous);
     EXPECT_FALSE(sink.barVisible) << "the bar went before the message";
-    QTRY_VERIFY(form->Fregtable()->table()->hasFocus());
+    ASSERT_EVENTUALLY(form->Fregtable()->table()->hasFocus(), 5000);
 }
 
 // A header with a unit the editor does not know empties the unit box rather
