@@ -5,6 +5,7 @@
 #include "grid.h"
 #include "messages.h"
 #include "meter_connection.h"
+#include "meter_window.h"
 #include "own_texts.h"
 #include "plan_files.h"
 #include "survey_command.h"
@@ -184,7 +185,7 @@ void Form2::Form_Load() {
     ApplyCaptions();
     if (const auto missing = meterLibraryFailure()) {
         const QString reason = ownText(OwnText::LibraryUnavailable).arg(*missing);
-        for (int b : {UploadButton, DownloadButton, SurveyButton}) {
+        for (int b : {UploadButton, DownloadButton, SurveyButton, MeterButton}) {
             setButtonEnabled(b, false);
             toolKv_->button(b)->setToolTip(reason);
         }
@@ -197,6 +198,7 @@ void Form2::ApplyCaptions() {
     for (int b = UploadButton; b <= OrderButton; ++b)
         toolKv_->button(b)->setText(Text(ButtonCaptions[b - 1]));
     toolKv_->button(SurveyButton)->setText(ownText(OwnText::SurveyCommand));
+    toolKv_->button(MeterButton)->setText(ownText(OwnText::MeterCommand));
     for (std::size_t i = 0; i < FavouriteLabelElements.size(); ++i)
         Label3(FavouriteLabelElements[i])->setText(Text(FavouriteCaptions[i]));
     Label3(UnitLabelElement)->setText(Text(TextId::Unit));
@@ -300,6 +302,8 @@ void Form2::dispatch(const QString& key) {
         setButtonEnabled(DeleteButton, false);
     } else if (key == "Survey") {
         surveyTablePlan(*this);
+    } else if (key == "Meter") {
+        showMeterWindow(*this);
     } else if (key == "Order") {
         RenumberChannels(OrderByFreq);
         RefreshDataGrid(CommandText, SelectByFreq);
@@ -355,7 +359,8 @@ bool Form2::InsertChannel() {
 
 void Form2::setButtonEnabled(int index, bool enabled) {
     // Without the link library no job with the meter can run.
-    if (index == UploadButton || index == DownloadButton || index == SurveyButton)
+    if (index == UploadButton || index == DownloadButton || index == SurveyButton ||
+        index == MeterButton)
         enabled = enabled && !meterLibraryFailure();
     toolKv_->setButtonEnabled(index, enabled);
     // Survey is offered with Download, once a plan is shown; it reads the

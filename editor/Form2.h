@@ -95,7 +95,7 @@ class Form2 : public QWidget {
     void runMeterJob(MeterJob job, std::function<void()> whenDone, TransferKind kind);
     bool transferRunning() const { return transferActive_; }
 
-    // Toolbar buttons by position, 1 ("Upload") to 10 ("Survey").
+    // Toolbar buttons by position, 1 ("Upload") to 11 ("Meter").
     void setButtonEnabled(int index, bool enabled);
     bool isButtonEnabled(int index) const;
 

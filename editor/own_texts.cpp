@@ -135,6 +135,25 @@ constexpr std::array ownTable{
     OwnEntry{OwnText::NoLibrary, "未加载", "not loaded"},
     OwnEntry{OwnText::SessionEnds, "会话结束：与仪表的传输已停止，没有保存任何不完整的数据。",
              "The session ends: the job with the meter was stopped; nothing partial was kept."},
+    // The Meter window: its command, title, state line and Stop.
+    OwnEntry{OwnText::MeterCommand, "仪表", "Meter"},
+    OwnEntry{OwnText::MeterTitle, "仪表", "Meter"},
+    OwnEntry{OwnText::MeterStop, "停止", "Stop"},
+    OwnEntry{OwnText::MeterStatePort, "端口 COM%1", "Port COM%1"},
+    OwnEntry{OwnText::MeterAnswers, "仪表有应答", "the meter answers"},
+    OwnEntry{OwnText::MeterAnswersModel, "仪表 %1 有应答", "the meter %1 answers"},
+    // The Live page.
+    OwnEntry{OwnText::MeterLivePage, "实时测量", "Live"},
+
+    // The Instrument page.
+    OwnEntry{OwnText::MeterInstrumentPage, "仪表设置", "Instrument"},
+
+    // The Stored files page.
+    OwnEntry{OwnText::MeterFilesPage, "存储文件", "Stored files"},
+
+    // The Screen page.
+    OwnEntry{OwnText::MeterScreenPage, "屏幕", "Screen"},
+
     // The survey window's limits, history and report.
     OwnEntry{OwnText::SurveyLimits, "限值：", "Limits:"},
     OwnEntry{OwnText::SurveyNoLimits, "（不检查）", "(no check)"},

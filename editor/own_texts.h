@@ -81,6 +81,25 @@ enum class OwnText {
     Diagnostics,
     NoLibrary,   // in the diagnostics: no library loaded
     SessionEnds, // the session ends during a job with the meter: it was stopped
+    // The Meter window: its command, title, state line and Stop.
+    MeterCommand,      // the toolbar button that opens the Meter window
+    MeterTitle,        // the window's title
+    MeterStop,         // stops the window's running job
+    MeterStatePort,    // %1 the port number
+    MeterAnswers,      // the meter answered
+    MeterAnswersModel, // %1 the model the meter gave
+    // The Live page.
+    MeterLivePage, // its tab
+
+    // The Instrument page.
+    MeterInstrumentPage, // its tab
+
+    // The Stored files page.
+    MeterFilesPage, // its tab
+
+    // The Screen page.
+    MeterScreenPage, // its tab
+
     // The survey window's limits, history and report.
     SurveyLimits,   // label of the limits profile picker
     SurveyNoLimits, // the picker's entry for no check

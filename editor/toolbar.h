@@ -1,5 +1,6 @@
-// ToolKv, the main window's toolbar: the nine plan commands and the level
-// survey, identified by their keys, with drawn icons and their captions.
+// ToolKv, the main window's toolbar: the nine plan commands, the level survey
+// and the Meter window, identified by their keys, with drawn icons and their
+// captions.
 #pragma once
 
 #include <QToolBar>
@@ -11,9 +12,10 @@ class QAction;
 namespace plandex {
 
 // Button keys in toolbar order: button 1 is "Upload", button 9 "Order", then
-// the survey, which is the editor's own beyond the nine.
-inline constexpr std::array<const char*, 10> ToolbarKeys = {
-    "Upload", "Download", "Open", "Save", "Copy", "Paste", "Insert", "Delete", "Order", "Survey"};
+// the survey and the Meter window, which are the editor's own beyond the nine.
+inline constexpr std::array<const char*, 11> ToolbarKeys = {
+    "Upload", "Download", "Open",  "Save",   "Copy", "Paste",
+    "Insert", "Delete",   "Order", "Survey", "Meter"};
 
 // Toolbar buttons by position.
 enum ToolbarButton {
@@ -27,6 +29,7 @@ enum ToolbarButton {
     DeleteButton,
     OrderButton,
     SurveyButton,
+    MeterButton,
 };
 
 class Toolbar : public QToolBar {
@@ -34,7 +37,7 @@ class Toolbar : public QToolBar {
   public:
     explicit Toolbar(QWidget* parent = nullptr);
 
-    // Button by position, 1 to 10.
+    // Button by position, 1 to 11.
     QAction* button(int index) const;
     void setButtonEnabled(int index, bool enabled);
     bool isButtonEnabled(int index) const;

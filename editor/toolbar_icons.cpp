@@ -161,6 +161,23 @@ const std::map<QString, std::function<void(QPainter&)>>& painters() {
              p.setPen(QPen(outline, 1.5));
              p.drawLine(QPointF(2, 30.5), QPointF(30, 30.5));
          }},
+        {"Meter",
+         [](QPainter& p) {
+             // The hand-held meter: its case, screen with a level trace, and keys.
+             p.setPen(QPen(outline, 1.5));
+             p.setBrush(QColor(235, 200, 60));
+             p.drawRoundedRect(QRectF(7, 2, 18, 28), 3, 3);
+             p.setBrush(QColor(30, 60, 45));
+             p.drawRect(QRectF(10, 5, 12, 10));
+             p.setPen(QPen(QColor(90, 230, 120), 1.5));
+             p.drawPolyline(
+                 QPolygonF({QPointF(11, 13), QPointF(14, 9), QPointF(17, 11), QPointF(21, 7)}));
+             p.setPen(Qt::NoPen);
+             p.setBrush(outline);
+             for (int row = 0; row < 3; ++row)
+                 for (int col = 0; col < 3; ++col)
+                     p.drawEllipse(QPointF(11.5 + col * 4.5, 19 + row * 3.8), 1.3, 1.3);
+         }},
     };
     return all;
 }
