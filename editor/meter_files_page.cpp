@@ -251,8 +251,9 @@ void MeterFilesPage::listFiles() {
                 return;
             }
             listedForm_ = listing->form;
+            if (!listing->model.empty()) model_ = text(listing->model);
             showFiles(list.files);
-            window_.showAnswered(text(listing->model));
+            window_.showAnswered(model_);
             outcome_->setText(list.stopped ? ownText(OwnText::MeterCancelled)
                                            : ownText(OwnText::MeterFilesListed).arg(list.count));
         });
@@ -327,11 +328,15 @@ void MeterFilesPage::readInto(std::vector<StoredFileEntry> files) {
                                       .arg(copy.completed)
                                       .arg(reading->files.size())
                                       .arg(where));
+            } else if (reading->files.size() == 1) {
+                outcome_->setText(ownText(OwnText::MeterFilesReadOneDone)
+                                      .arg(reading->files.front().number)
+                                      .arg(where));
             } else {
                 outcome_->setText(
                     ownText(OwnText::MeterFilesReadDone).arg(copy.completed).arg(where));
             }
-            if (reading->reached && copy.failedMember.empty()) window_.showAnswered({});
+            if (reading->reached && copy.failedMember.empty()) window_.showAnswered(model_);
         });
 }
 
@@ -376,7 +381,7 @@ void MeterFilesPage::deleteSelected() {
                 outcome_->clear();
                 return;
             }
-            window_.showAnswered({});
+            window_.showAnswered(model_);
             outcome_->setText(ownText(OwnText::MeterFilesListed).arg(deleting->list.count));
         });
 }

@@ -66,6 +66,7 @@ class MeterFilesPage : public QWidget {
     void readInto(std::vector<sondrel::client::StoredFileEntry> files);
     const sondrel::client::StoredFileEntry* selectedFile() const;
     sondrel::client::HeaderForm listedForm_ = sondrel::client::HeaderForm::Long;
+    QString model_; // as the meter last gave it, for the state line
     QString chooseFolder();
 
     MeterWindow& window_;

@@ -173,6 +173,7 @@ constexpr std::array ownTable{
     OwnEntry{OwnText::MeterFilesListFailed, "无法列出仪表中的文件。",
              "The meter's files could not be listed."},
     OwnEntry{OwnText::MeterFilesReadDone, "已将 %1 个文件读入 %2。", "%1 files read into %2."},
+    OwnEntry{OwnText::MeterFilesReadOneDone, "已将文件 %1 读入 %2。", "File %1 read into %2."},
     OwnEntry{OwnText::MeterFilesReadStopped,
              "已停止：%2 个文件中的 %1 个已读入 %3，索引只列出这些文件。",
              "Stopped: %1 of %2 files read into %3; the index names only those."},

@@ -115,6 +115,7 @@ enum class OwnText {
     MeterFilesListed,        // %1 files
     MeterFilesListFailed,    // what failed, on the state line
     MeterFilesReadDone,      // %1 files read into folder %2
+    MeterFilesReadOneDone,   // file %1 read into folder %2
     MeterFilesReadStopped,   // %1 of %2 files read into %3 before Stop
     MeterFilesReadFailed,    // file %1 failed; %2 files before it kept in %3
     MeterFilesWriteFailed,   // %1 why the folder could not be written

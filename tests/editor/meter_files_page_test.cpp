@@ -179,7 +179,8 @@ TEST_F(MeterFilesPageTest, AFileReadIsTheMetersBytesInTheFolderAndInTheHexView) 
         << lines[0].toStdString();
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("00000010  ")));
     EXPECT_EQ(lines.size() - 1, paged(f.content).size() / 16) << "one line a 16 bytes";
-    EXPECT_TRUE(page->outcome()->text().startsWith(QStringLiteral("1 files read into")));
+    EXPECT_EQ(page->outcome()->text(),
+              QStringLiteral("File 2 read into %1.").arg(QDir::toNativeSeparators(saved.path())));
 }
 
 TEST_F(MeterFilesPageTest, ReadAllWritesEveryFileAndAnIndexOfThem) {
