@@ -180,6 +180,11 @@ const StoredFileEntry* MeterFilesPage::selectedFile() const {
     return row < files_.size() ? &files_[row] : nullptr;
 }
 
+void MeterFilesPage::selectFile(int number) {
+    for (std::size_t row = 0; row < files_.size(); ++row)
+        if (files_[row].number == number) table_->selectRow(static_cast<int>(row));
+}
+
 void MeterFilesPage::showFiles(const std::vector<StoredFileEntry>& files) {
     files_ = files;
     contents_.clear();
@@ -309,6 +314,8 @@ void MeterFilesPage::readInto(std::vector<StoredFileEntry> files) {
             const QString where = QDir::toNativeSeparators(chosen);
             for (auto& [number, bytes] : reading->contents)
                 contents_[number] = std::move(bytes);
+            if (!selectedFile() && !reading->contents.empty())
+                selectFile(reading->contents.begin()->first);
             showContent();
             if (!reading->reached) {
                 outcome_->clear();

@@ -65,6 +65,8 @@ class MeterFilesPage : public QWidget {
     void showContent();
     void readInto(std::vector<sondrel::client::StoredFileEntry> files);
     const sondrel::client::StoredFileEntry* selectedFile() const;
+    // Selects the row of the file with this number, if the list has it.
+    void selectFile(int number);
     sondrel::client::HeaderForm listedForm_ = sondrel::client::HeaderForm::Long;
     QString model_; // as the meter last gave it, for the state line
     QString chooseFolder();

@@ -203,6 +203,10 @@ TEST_F(MeterFilesPageTest, ReadAllWritesEveryFileAndAnIndexOfThem) {
         EXPECT_EQ(savedText(fields[7]), paged(files[i].content)) << fields[7].toStdString();
     }
     EXPECT_EQ(savedFiles("*.bin").size(), static_cast<int>(files.size()));
+    EXPECT_TRUE(page->contentView()->toPlainText().startsWith(
+        QStringLiteral("00000000  ") +
+        QString::fromLatin1(paged(files[0].content).left(4).toHex(' ').toUpper())))
+        << "the first file read is shown";
     page->table()->selectRow(3);
     EXPECT_FALSE(page->contentView()->toPlainText().isEmpty()) << "every file read can be shown";
 }
