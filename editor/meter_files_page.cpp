@@ -281,7 +281,8 @@ void MeterFilesPage::readInto(std::vector<StoredFileEntry> files) {
     if (chosen.isEmpty()) return;
     std::shared_ptr<StoredFilesFolder> folder;
     try {
-        folder = std::make_shared<StoredFilesFolder>(chosen.toStdString());
+        folder =
+            std::make_shared<StoredFilesFolder>(std::filesystem::path(chosen.toStdU16String()));
     } catch (const StoredFilesFolder::WriteError& e) {
         outcome_->setText(ownText(OwnText::MeterFilesWriteFailed).arg(text(e.what())));
         return;

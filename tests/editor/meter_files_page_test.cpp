@@ -297,6 +297,16 @@ TEST_F(ChineseFilesPage, ThePageSpeaksChinese) {
     list();
     EXPECT_EQ(page->outcome()->text(),
               QString::fromUtf8("仪表中有 %1 个文件。").arg(simFiles().size()));
+
+    const QString folder = QDir(saved.path()).filePath(QString::fromUtf8("测量 文件"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    page->setFolderChooser([folder] { return folder; });
+    page->table()->selectRow(0);
+    click("FilesRead");
+    waitForJob();
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 2) << "the file and its index";
+    EXPECT_EQ(page->outcome()->text(),
+              QString::fromUtf8("已将文件 1 读入 %1。").arg(QDir::toNativeSeparators(folder)));
 }
 
 } // namespace
