@@ -266,6 +266,27 @@ TEST_F(MeterFilesPageTest, ClosingTheWindowDuringReadAllStopsIt) {
     expectStoppedWithPartOf(12);
 }
 
+TEST_F(MeterFilesPageTest, AMeterFallingSilentDuringReadAllKeepsTheFilesBeforeAndSaysWhy) {
+    fillMeter(12);
+    list();
+    click("FilesReadAll");
+    ASSERT_EVENTUALLY(savedFiles("*.bin").size() >= 1, 60000);
+    meter->stop();
+    waitForJob();
+    const int written = static_cast<int>(savedFiles("*.bin").size());
+    EXPECT_LT(written, 12);
+    EXPECT_EQ(savedText("files.csv").count('\n'), written + 1);
+    EXPECT_EQ(
+        page->outcome()->text(),
+        QStringLiteral("File %1 could not be read; the %2 files read before it are kept in %3.")
+            .arg(written + 1)
+            .arg(written)
+            .arg(QDir::toNativeSeparators(saved.path())));
+    const QStringList state = window->stateLine()->text().split(QLatin1Char('\n'));
+    ASSERT_GE(state.size(), 2) << "the library's reason under what failed";
+    EXPECT_TRUE(state[0].endsWith(page->outcome()->text()));
+}
+
 TEST_F(MeterFilesPageTest, ASilentMeterGivesTheReasonAndNoList) {
     list();
     ASSERT_GT(page->table()->rowCount(), 0);
