@@ -223,13 +223,13 @@ void MeterFilesPage::listFiles() {
         sondrel::client::StoredFileList list;
         HeaderForm form = HeaderForm::Long;
         std::string model;
+        bool listed = false; // the meter gave its whole list, or Stop cut it short
         sondrel::Failure failure;
     };
     auto listing = std::make_shared<Listing>();
     const auto choice = static_cast<FormChoice>(form_->currentData().toInt());
     window_.runJob(
         [listing, choice](sondrel::_KorvaneConnection* meter, MeterJobContext& job) {
-            listing->list.failedMember = "SLMType";
             if (!openDeviceConnection(meter)) {
                 listing->failure = job.lastFailure();
                 return;
@@ -244,12 +244,13 @@ void MeterFilesPage::listFiles() {
                 listing->form = sondrel::client::headerFormOfModel(listing->model);
             }
             listing->list = sondrel::client::listStoredFiles(*meter, listing->form, stepsOf(job));
-            if (!listing->list.failedMember.empty()) listing->failure = job.lastFailure();
+            listing->listed = listing->list.failedMember.empty();
+            if (!listing->listed) listing->failure = job.lastFailure();
         },
         [this, listing] {
             const auto& list = listing->list;
-            if (!list.failedMember.empty()) {
-                // A list the meter did not finish is not shown: it may be another one's.
+            if (!listing->listed) {
+                // Part of a list would pass for the meter's whole list: none is shown.
                 showFiles({});
                 outcome_->clear();
                 window_.showFailure(ownText(OwnText::MeterFilesListFailed), listing->failure);
