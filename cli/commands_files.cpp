@@ -1,12 +1,13 @@
-// The meter's stored measurement files from the shell.
+// The meter's stored measurement files from the shell:
 //
-//   sondrel --port 3 files list              1  LEVEL1  2009-08-25 13:45:30  plan A  Level
-//   LimitsTest sondrel --port 3 files read 2 --out scan.bin sondrel --port 3 files delete 2
+//   files list                 one line a file: number, name, date, time, plan, kinds
+//   files read 2 --out x.bin   one file's raw bytes
+//   files read --all --dir d   every file into the folder d, beside an index
+//   files delete 2             later files move up
 #include "cli_errors.h"
 #include "command_registry.h"
 #include "commands_report.h"
-#include "common/com_date.h"
-#include "common/stored_file_layout.h"
+#include "stored_files.h"
 
 #include <cstdio>
 #include <fstream>
@@ -14,27 +15,12 @@
 namespace sondrel::cli {
 namespace {
 
-// A date or time no calendar holds shows as its number.
-std::string dateText(ComDate date) {
-    const auto f = civilOf(date);
-    if (!f) return std::to_string(date.value);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", f->year, f->month, f->day);
-    return text;
-}
+using client::HeaderForm;
+using client::StoredFileEntry;
 
-std::string timeText(ComDate time) {
-    const auto f = civilOf(time);
-    if (!f) return std::to_string(time.value);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", f->hour, f->minute, f->second);
-    return text;
-}
-
-// The file name without the zero bytes that pad it to six characters.
-std::string shownName(std::string name) {
-    name.erase(name.find_last_not_of('\0') + 1);
-    return name;
+Json entryJson(const StoredFileEntry& entry) {
+    return {{"number", entry.number}, {"name", entry.name}, {"date", entry.date},
+            {"time", entry.time},     {"plan", entry.plan}, {"contents", entry.kinds}};
 }
 
 class FilesCommand final : public Command {
@@ -42,16 +28,23 @@ class FilesCommand final : public Command {
     void configure(CLI::App& command) override {
         command.require_subcommand(1);
         list_ = command.add_subcommand("list", "count the files and show each one's header");
-        list_->add_flag("--short-form", shortForm_,
-                        "the meter answers with short headers (date and time only) and paged "
-                        "directories");
+        addShortForm(*list_);
         report_.addOptions(*list_);
 
-        read_ = command.add_subcommand("read", "copy one file's content into a local file");
-        read_->add_option("NUMBER", number_, "file number, from 1")
-            ->required()
-            ->check(CLI::Range(0, 255));
-        read_->add_option("--out", out_, "local file to write")->required();
+        read_ = command.add_subcommand(
+            "read", "copy one file's content into a local file, or every file into a folder");
+        auto* number =
+            read_->add_option("NUMBER", number_, "file number, from 1")->check(CLI::Range(0, 255));
+        auto* out = read_->add_option("--out", out_, "local file to write");
+        auto* all = read_->add_flag("--all", all_,
+                                    "every file, each into a new file of the folder --dir "
+                                    "(001-LEVEL1.bin, ...) beside an index files.csv");
+        auto* dir = read_->add_option("--dir", dir_, "folder to write every file into");
+        addShortForm(*read_);
+        number->needs(out)->excludes(all);
+        out->needs(number);
+        all->needs(dir);
+        dir->needs(all);
         report_.addOptions(*read_);
 
         delete_ = command.add_subcommand("delete", "delete one file from the meter");
@@ -63,68 +56,92 @@ class FilesCommand final : public Command {
 
     int run(Session& session) override {
         if (list_->parsed()) return list(session);
-        if (read_->parsed()) return read(session);
+        if (read_->parsed()) {
+            if (all_) return readAll(session);
+            if (out_.empty())
+                throw UsageError("files read needs NUMBER --out FILE or --all --dir DIR");
+            return read(session);
+        }
         return remove(session);
     }
 
   private:
-    int list(Session& session) {
-        const char* countMember = shortForm_ ? "ReadFileCount" : "ReadFileCountDigi";
-        std::vector<Variant> count{Variant::ui1(0)};
-        if (!callDone(session, countMember, count)) return report_.notDone(session, countMember);
+    void addShortForm(CLI::App& command) {
+        command.add_flag("--short-form", shortForm_,
+                         "the meter answers with short headers (date and time only) and paged "
+                         "directories");
+    }
+    HeaderForm form() const { return shortForm_ ? HeaderForm::Short : HeaderForm::Long; }
 
-        const char* headMember = shortForm_ ? "ReadFileHead" : "ReadFileHeadDigi";
+    int list(Session& session) {
+        const auto list = client::listStoredFiles(session.connection(), form());
+        if (!list.done()) return report_.notDone(session, list.failedMember);
         Json files = Json::array();
         std::string text;
-        const int total = static_cast<int>(numberOf(count[0]));
-        for (int number = 1; number <= total; ++number) {
-            std::vector<Variant> args{Variant::ui1(static_cast<std::uint8_t>(number)),
-                                      Variant::fileHead({})};
-            if (!callDone(session, headMember, args)) return report_.notDone(session, headMember);
-            const FileHead& head = args[1].asFileHead();
-            Json contents = Json::array();
-            std::string shown;
-            for (const auto& flag : stored_files::fileInfoFlags())
-                if (head.*flag.field) {
-                    contents.push_back(std::string(flag.name));
-                    shown += " " + std::string(flag.name);
-                }
-            files.push_back({{"number", number},
-                             {"name", shownName(head.FileName)},
-                             {"date", dateText(head.FileDate)},
-                             {"time", timeText(head.FileTime)},
-                             {"plan", head.FileBaseChannel},
-                             {"contents", contents}});
+        for (const StoredFileEntry& entry : list.files) {
+            files.push_back(entryJson(entry));
             char line[96];
-            std::snprintf(line, sizeof line, "%3d  %-6s  %s %s", number,
-                          shownName(head.FileName).c_str(), dateText(head.FileDate).c_str(),
-                          timeText(head.FileTime).c_str());
+            std::snprintf(line, sizeof line, "%3d  %-6s  %s %s", entry.number, entry.name.c_str(),
+                          entry.date.c_str(), entry.time.c_str());
             text += line;
-            if (!head.FileBaseChannel.empty()) text += "  plan " + head.FileBaseChannel;
-            text += (shown.empty() ? "" : " ") + shown + "\n";
+            if (!entry.plan.empty()) text += "  plan " + entry.plan;
+            const std::string kinds = client::kindsText(entry);
+            if (!kinds.empty()) text += "  " + kinds;
+            text += "\n";
         }
-        text += std::to_string(total) + (total == 1 ? " file" : " files");
-        return report_.done({{"count", total}, {"files", files}}, text);
+        text += std::to_string(list.count) + (list.count == 1 ? " file" : " files");
+        return report_.done({{"count", list.count}, {"files", files}}, text);
     }
 
     int read(Session& session) {
-        std::vector<Variant> args{Variant::bytes({}),
-                                  Variant::ui1(static_cast<std::uint8_t>(number_))};
-        if (!callDone(session, "ReadFileContent", args))
-            return report_.notDone(session, "ReadFileContent");
-        const auto& content = args[0].asBytes().items;
+        const auto content = client::readStoredFile(session.connection(), number_);
+        if (!content) return report_.notDone(session, "ReadFileContent");
         std::ofstream file(out_, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(content.data()),
-                   static_cast<std::streamsize>(content.size()));
+        file.write(reinterpret_cast<const char*>(content->data()),
+                   static_cast<std::streamsize>(content->size()));
         if (!file.flush()) throw UsageError("cannot write " + out_);
-        return report_.done({{"number", number_}, {"bytes", content.size()}, {"out", out_}},
+        return report_.done({{"number", number_}, {"bytes", content->size()}, {"out", out_}},
                             "file " + std::to_string(number_) + ": " +
-                                std::to_string(content.size()) + " bytes written to " + out_);
+                                std::to_string(content->size()) + " bytes written to " + out_);
+    }
+
+    // Every file into the folder; a read that fails ends the copy, and the
+    // files completed before it stay with their index.
+    int readAll(Session& session) {
+        std::optional<client::StoredFilesFolder> folder;
+        try {
+            folder.emplace(dir_);
+        } catch (const client::StoredFilesFolder::WriteError& e) {
+            throw UsageError(e.what());
+        }
+        const auto list = client::listStoredFiles(session.connection(), form());
+        if (!list.done()) return report_.notDone(session, list.failedMember);
+        const auto copy = client::copyStoredFiles(session.connection(), list.files, *folder);
+        if (!copy.writeError.empty()) throw UsageError(copy.writeError);
+        if (!copy.failedMember.empty())
+            return report_.notDone(session, copy.failedMember,
+                                   "file " + std::to_string(copy.failedNumber) +
+                                       ": no answer, or a reply of another form, from the meter; " +
+                                       std::to_string(copy.completed) + " files written before");
+        Json files = Json::array();
+        std::string text;
+        for (const auto& written : folder->written()) {
+            files.push_back({{"number", written.entry.number},
+                             {"bytes", written.bytes},
+                             {"file", written.file}});
+            text += "file " + std::to_string(written.entry.number) + ": " +
+                    std::to_string(written.bytes) + " bytes written to " + written.file + "\n";
+        }
+        const std::string index = folder->indexPath().filename().string();
+        text += std::to_string(copy.completed) + (copy.completed == 1 ? " file" : " files") +
+                " written to " + dir_ + (index.empty() ? "" : ", index " + index);
+        return report_.done(
+            {{"count", copy.completed}, {"dir", dir_}, {"index", index}, {"files", files}}, text);
     }
 
     int remove(Session& session) {
-        std::vector<Variant> args{Variant::ui1(static_cast<std::uint8_t>(number_))};
-        if (!callDone(session, "DeleteFile", args)) return report_.notDone(session, "DeleteFile");
+        if (!client::deleteStoredFile(session.connection(), number_))
+            return report_.notDone(session, "DeleteFile");
         return report_.done({{"deleted", number_}}, "file " + std::to_string(number_) + " deleted");
     }
 
@@ -132,8 +149,10 @@ class FilesCommand final : public Command {
     CLI::App* read_ = nullptr;
     CLI::App* delete_ = nullptr;
     bool shortForm_ = false;
+    bool all_ = false;
     int number_ = 0;
     std::string out_;
+    std::string dir_;
     Report report_;
 };
 

@@ -95,7 +95,33 @@ enum class OwnText {
     MeterInstrumentPage, // its tab
 
     // The Stored files page.
-    MeterFilesPage, // its tab
+    MeterFilesPage,       // its tab
+    MeterFilesHeaderForm, // label of the header form picker
+    MeterFilesFormModel,  // the picker's entries: as the meter's model says,
+    MeterFilesFormLong,   // long headers,
+    MeterFilesFormShort,  // short headers
+    MeterFilesList,       // buttons
+    MeterFilesRead,
+    MeterFilesReadAll,
+    MeterFilesDelete,
+    MeterFilesColumnNumber, // the list's columns
+    MeterFilesColumnName,
+    MeterFilesColumnDate,
+    MeterFilesColumnTime,
+    MeterFilesColumnKinds,
+    MeterFilesColumnPlan,
+    MeterFilesChooseFolder,  // the folder dialog's title
+    MeterFilesConfirmDelete, // %1 number, %2 name, date and time of the file to delete
+    MeterFilesListed,        // %1 files
+    MeterFilesListFailed,    // what failed, on the state line
+    MeterFilesReadDone,      // %1 files read into folder %2
+    MeterFilesReadOneDone,   // file %1 read into folder %2
+    MeterFilesReadStopped,   // %1 of %2 files read into %3 before Stop
+    MeterFilesReadFailed,    // file %1 failed; %2 files before it kept in %3
+    MeterFilesWriteFailed,   // %1 why the folder could not be written
+    MeterFilesDeleteFailed,  // %1 the file number
+    MeterFilesNoContent,     // the hex view before a file was read
+    MeterFilesContentTitle,  // %1 number, %2 name, %3 bytes: above the hex view
 
     // The Screen page.
     MeterScreenPage, // its tab

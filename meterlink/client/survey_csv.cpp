@@ -16,16 +16,6 @@ std::string number(double value) {
     return std::string(text, end);
 }
 
-// A field as it goes into a line: quoted when it holds a comma, a quote or a
-// line break, with its quotes doubled.
-std::string field(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (char c : text)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + '"';
-}
-
 std::string headerLine(const std::string& unit) {
     return "Channel,Name,Type,Frequency (MHz),Level (" +
            (unit.empty() ? std::string(UnconfirmedUnit) : unit) + "),C/N (dB),Result";
@@ -81,12 +71,20 @@ std::vector<std::string_view> splitLines(std::string_view text) {
 
 } // namespace
 
+std::string csvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + '"';
+}
+
 std::string surveyCsv(const Survey& survey) {
     std::string text = headerLine(survey.unit) + "\r\n";
     for (const SurveyResult& r : survey.results) {
         const std::string cn = r.cn ? std::to_string(*r.cn) : r.cnFailed ? std::string(Failed) : "";
-        text += std::to_string(r.channel.number) + ',' + field(r.channel.name) + ',' +
-                field(r.channel.type) + ',' + number(r.channel.mhz) + ',' +
+        text += std::to_string(r.channel.number) + ',' + csvField(r.channel.name) + ',' +
+                csvField(r.channel.type) + ',' + number(r.channel.mhz) + ',' +
                 (r.level ? number(*r.level) : "") + ',' + cn + ',' +
                 std::string(r.level ? Measured : Failed) + "\r\n";
     }

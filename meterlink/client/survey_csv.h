@@ -22,6 +22,10 @@ namespace sondrel::client {
 
 std::string surveyCsv(const Survey& survey);
 
+// A field as it goes into a line: quoted when it holds a comma, a quote or a
+// line break, with its quotes doubled.
+std::string csvField(const std::string& text);
+
 // The results and unit of a text that surveyCsv wrote; nullopt for any other
 // text. Favourites are not part of the text.
 std::optional<Survey> parseSurveyCsv(std::string_view text);

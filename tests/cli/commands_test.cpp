@@ -156,6 +156,42 @@ TEST_F(SondrelCommands, FilesAreListedCopiedAndDeleted) {
     EXPECT_EQ(stopMeter().files.files.size(), 3u);
 }
 
+TEST_F(SondrelCommands, ReadAllCopiesEveryFileIntoTheFolderBesideAnIndex) {
+    const sim::MeterState state = exactMeter();
+    startMeter(state);
+    fs::create_directory(file("saved"));
+    Finished run = sondrel({"files", "read", "--all", "--dir", file("saved").string(), "--json"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const json answer = json::parse(run.out);
+    const auto& files = state.files.files;
+    ASSERT_EQ(answer.at("count"), files.size());
+    EXPECT_EQ(answer.at("index"), "files.csv");
+    std::istringstream index(fileText(file("saved") / "files.csv"));
+    std::string line;
+    std::getline(index, line);
+    EXPECT_EQ(line, "Number,Name,Date,Time,Kinds,Plan,Bytes,File");
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string name = answer.at("files").at(i).at("file");
+        std::string content = fileText(file("saved") / name);
+        const auto& stored = files[i].content;
+        ASSERT_GE(content.size(), stored.size());
+        EXPECT_EQ(content.substr(0, stored.size()), std::string(stored.begin(), stored.end()));
+        EXPECT_EQ(content.find_first_not_of('\0', stored.size()), std::string::npos)
+            << "only the last page's padding follows";
+        ASSERT_TRUE(std::getline(index, line));
+        EXPECT_EQ(line.substr(0, line.find(',')), std::to_string(i + 1));
+        EXPECT_EQ(line.substr(line.rfind(',') + 1), name);
+        EXPECT_NE(line.find("," + std::to_string(content.size()) + ","), std::string::npos) << line;
+    }
+    EXPECT_FALSE(std::getline(index, line)) << "one line a file";
+
+    run = sondrel({"files", "read", "--all"});
+    EXPECT_EQ(run.status, 2) << "--all needs --dir";
+    run = sondrel({"files", "read", "--all", "--dir", file("none").string()});
+    EXPECT_EQ(run.status, 2) << "no such folder";
+    EXPECT_NE(run.err.find("none"), std::string::npos) << run.err;
+}
+
 TEST_F(SondrelCommands, SettingsAreReadAndChangedByTheirTexts) {
     startMeter(exactMeter());
     EXPECT_EQ(sondrel({"model"}).out, "2000Q\n");
