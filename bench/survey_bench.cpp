@@ -1,11 +1,14 @@
 // Figures for a level survey of the 60-channel demonstration plan against a
 // meter that answers at line speed (9600 baud): its time against its floor,
 // the exchanges the members must make with their pauses, the level unit
-// setting included.
+// setting included; then the MER and BER of its digital channels against
+// theirs.
 #include "KorvaneConnection.h"
 #include "bench_support.h"
+#include "digital_quality.h"
 #include "level_survey.h"
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace korvane;
@@ -22,6 +25,9 @@ constexpr double analogueFloor = 2 * ExchangePause + (9 + 9 + 6 + 12) * SecondsP
 // A digital reading: the power command (7 bytes) and its 10-byte reply, sent
 // without a pause.
 constexpr double digitalFloor = (7 + 10) * SecondsPerByte;
+// MER and BER of a digital channel: the quality command (7 bytes) and its
+// 14-byte reply, sent without a pause.
+constexpr double qualityFloor = (7 + 14) * SecondsPerByte;
 // Setting the level unit first: a 7-byte frame and its 7-byte echo, an Exchange.
 constexpr double unitFloor = ExchangePause + (7 + 7) * SecondsPerByte;
 
@@ -49,7 +55,12 @@ int main() {
     const client::Survey survey = client::runSurvey(*link, plan, {});
     const double seconds = surveyTime.seconds();
     const double cpu = bench::cpuSeconds() - cpuBefore;
+    bench::Stopwatch qualityTime;
+    const auto quality = client::readDigitalQuality(*link, survey);
+    const double qualitySeconds = qualityTime.seconds();
     link->Release();
+    const std::size_t unread = static_cast<std::size_t>(std::count_if(
+        quality.begin(), quality.end(), [](const auto& q) { return q.failed || !q.mer; }));
 
     std::size_t failedChannels = 0;
     for (const auto& r : survey.results)
@@ -68,5 +79,12 @@ int main() {
     std::printf("failed channels:               %zu; tilt %.2f dB per 100 MHz; unit %s\n",
                 failedChannels, fit ? fit->dbPer100MHz : 0.0,
                 survey.unit.empty() ? "not confirmed" : survey.unit.c_str());
-    return failedChannels == 0 && !survey.unit.empty() ? 0 : 1;
+    const double merFloor = static_cast<double>(digital) * qualityFloor;
+    std::printf("MER and BER, %zu digital channels: %6.2f s (floor %.2f s: %.4f s a channel), "
+                "%.1f %% above the floor; %zu not read\n",
+                quality.size(), qualitySeconds, merFloor, qualityFloor,
+                100 * (qualitySeconds / merFloor - 1), unread);
+    return failedChannels == 0 && !survey.unit.empty() && quality.size() == digital && unread == 0
+               ? 0
+               : 1;
 }
