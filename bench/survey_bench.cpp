@@ -1,8 +1,8 @@
 // Figures for a level survey of the 60-channel demonstration plan against a
 // meter that answers at line speed (9600 baud): its time against its floor,
 // the exchanges the members must make with their pauses, the level unit
-// setting included; then the MER and BER of its digital channels against
-// theirs.
+// setting included; then the survey with the MER and BER of its digital
+// channels, as `sondrel survey --mer` makes it, against its floor.
 #include "KorvaneConnection.h"
 #include "bench_support.h"
 #include "digital_quality.h"
@@ -16,8 +16,9 @@ using namespace sondrel;
 
 namespace {
 
-constexpr double SecondsPerByte = 10 / 9600.0; // 10 bits a byte at 9600 baud
-constexpr double ExchangePause = 0.4;          // before every Exchange
+using bench::QualityFloor;
+using bench::SecondsPerByte;
+constexpr double ExchangePause = 0.4; // before every Exchange
 
 // An analogue reading: tune (9-byte frame, 9-byte reply) and read the level
 // (6-byte frame, 12-byte reply), each an Exchange with its pause.
@@ -25,9 +26,6 @@ constexpr double analogueFloor = 2 * ExchangePause + (9 + 9 + 6 + 12) * SecondsP
 // A digital reading: the power command (7 bytes) and its 10-byte reply, sent
 // without a pause.
 constexpr double digitalFloor = (7 + 10) * SecondsPerByte;
-// MER and BER of a digital channel: the quality command (7 bytes) and its
-// 14-byte reply, sent without a pause.
-constexpr double qualityFloor = (7 + 14) * SecondsPerByte;
 // Setting the level unit first: a 7-byte frame and its 7-byte echo, an Exchange.
 constexpr double unitFloor = ExchangePause + (7 + 7) * SecondsPerByte;
 
@@ -79,11 +77,11 @@ int main() {
     std::printf("failed channels:               %zu; tilt %.2f dB per 100 MHz; unit %s\n",
                 failedChannels, fit ? fit->dbPer100MHz : 0.0,
                 survey.unit.empty() ? "not confirmed" : survey.unit.c_str());
-    const double merFloor = static_cast<double>(digital) * qualityFloor;
-    std::printf("MER and BER, %zu digital channels: %6.2f s (floor %.2f s: %.4f s a channel), "
-                "%.1f %% above the floor; %zu not read\n",
-                quality.size(), qualitySeconds, merFloor, qualityFloor,
-                100 * (qualitySeconds / merFloor - 1), unread);
+    const double merFloor = static_cast<double>(digital) * QualityFloor;
+    std::printf("with MER and BER (--mer):      %6.2f s (floor %.2f s: %.4f s more a digital "
+                "channel), %.1f %% above the floor; %zu digital channels not read\n",
+                seconds + qualitySeconds, floor + merFloor, QualityFloor,
+                100 * ((seconds + qualitySeconds) / (floor + merFloor) - 1), unread);
     return failedChannels == 0 && !survey.unit.empty() && quality.size() == digital && unread == 0
                ? 0
                : 1;
