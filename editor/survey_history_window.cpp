@@ -12,11 +12,8 @@
 #include <map>
 
 namespace plandex {
-namespace {
 
-// The verdict as the history keeps it ("pass", "fail", "not measured", empty
-// when not checked) in the user's language; a word of a later version as kept.
-QString verdictText(const std::string& kept) {
+QString keptVerdictText(const std::string& kept) {
     if (kept.empty()) return ownText(OwnText::SurveyVerdictNotChecked);
     using sondrel::client::Verdict;
     const std::pair<Verdict, OwnText> words[] = {
@@ -28,8 +25,6 @@ QString verdictText(const std::string& kept) {
         if (kept == sondrel::client::verdictName(verdict)) return ownText(word);
     return QString::fromStdString(kept);
 }
-
-} // namespace
 
 SurveyHistoryWindow::SurveyHistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(ownText(OwnText::SurveyHistoryTitle));
@@ -64,7 +59,7 @@ bool SurveyHistoryWindow::reload() {
         new QTreeWidgetItem(
             site, {QString(), QString::number(survey.id), QString::fromStdString(survey.time),
                    QString::fromStdString(survey.meterModel),
-                   QString::fromStdString(survey.profile), verdictText(survey.verdict)});
+                   QString::fromStdString(survey.profile), keptVerdictText(survey.verdict)});
     }
     tree_->header()->resizeSections(QHeaderView::ResizeToContents);
     return true;

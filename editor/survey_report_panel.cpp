@@ -84,19 +84,24 @@ ReportLanguage editorReportLanguage() {
     return LanguageOffset == ChineseOffset ? ReportLanguage::Chinese : ReportLanguage::English;
 }
 
-SurveyReportPanel::SurveyReportPanel(const sondrel::client::Survey& survey, QTableWidget* table,
+SurveyReportPanel::SurveyReportPanel(const sondrel::client::Survey& survey,
+                                     const std::string& meterModel, QTableWidget* table,
                                      QWidget* chart, QWidget* parent)
     : QWidget(parent), table_(table) {
     if (const char* user = std::getenv("USER")) report_.survey.operatorName = user;
     overlay_ = new LimitOverlay(report_, chart);
 
     profiles_ = new QComboBox(this);
+    // Profile names are long: the picker shares the row with the buttons.
+    profiles_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    profiles_->setMinimumContentsLength(24);
     profiles_->addItem(ownText(OwnText::SurveyNoLimits));
     available_ = sondrel::client::availableLimitsProfiles();
     for (const auto& profile : available_)
         profiles_->addItem(QString::fromStdString(profile.name),
                            QString::fromStdString(profile.id));
     site_ = new QLineEdit(this);
+    site_->setMinimumWidth(120);
     verdict_ = new QLabel(this);
     verdict_->setTextFormat(Qt::PlainText);
     readQuality_ = new QPushButton(ownText(OwnText::SurveyReadQuality), this);
@@ -118,7 +123,7 @@ SurveyReportPanel::SurveyReportPanel(const sondrel::client::Survey& survey, QTab
     layout->addWidget(verdict_);
     layout->addLayout(controls);
 
-    setSurvey(survey);
+    setSurvey(survey, meterModel);
 
     connect(profiles_, &QComboBox::currentIndexChanged, this, [this] { check(); });
     connect(keep_, &QPushButton::clicked, this, [this] { keep(); });
@@ -300,7 +305,7 @@ void SurveyReportPanel::askAndCompare() {
     for (auto it = kept.rbegin(); it != kept.rend(); ++it)
         choices << QStringLiteral("%1  %2  %3")
                        .arg(it->id)
-                       .arg(QString::fromStdString(it->time), QString::fromStdString(it->verdict));
+                       .arg(QString::fromStdString(it->time), keptVerdictText(it->verdict));
     QInputDialog dialog(this);
     dialog.setWindowTitle(ownText(OwnText::SurveyCompare));
     dialog.setLabelText(ownText(OwnText::SurveyChooseEarlier).arg(QString::fromStdString(site)));

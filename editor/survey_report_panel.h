@@ -26,8 +26,8 @@ class SurveyReportPanel : public QWidget {
     Q_OBJECT
   public:
     // `table` and `chart` are the survey window's; the panel adds to them.
-    SurveyReportPanel(const sondrel::client::Survey& survey, QTableWidget* table, QWidget* chart,
-                      QWidget* parent);
+    SurveyReportPanel(const sondrel::client::Survey& survey, const std::string& meterModel,
+                      QTableWidget* table, QWidget* chart, QWidget* parent);
 
     // A new survey in the same window, made with the meter `meterModel` names
     // itself (empty: not known): checked with the picked profile, its verdict

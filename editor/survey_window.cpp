@@ -81,8 +81,7 @@ SurveyWindow::SurveyWindow(Survey survey, const QString& source, QWidget* parent
     layout->addWidget(source_);
     layout->addLayout(views, 1);
     layout->addLayout(buttons);
-    reportPanel_ = new SurveyReportPanel(survey_, table_, chart_, this);
-    reportPanel_->setSurvey(survey_, meterModel);
+    reportPanel_ = new SurveyReportPanel(survey_, meterModel, table_, chart_, this);
     layout->addWidget(reportPanel_);
     resize(1100, 520);
 

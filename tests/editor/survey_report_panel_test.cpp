@@ -110,6 +110,11 @@ TEST_F(SurveyReportPanelTest, AChannelOutOfLimitsIsMarkedKeptComparedAndReported
     EXPECT_EQ(table->horizontalHeaderItem(verdictColumn)->text(),
               ownText(OwnText::SurveyColumnVerdict));
     EXPECT_TRUE(table->item(1, verdictColumn)->text().isEmpty()); // nothing checked yet
+    int verdictColumns = 0;
+    for (int column = 0; column < table->columnCount(); ++column)
+        verdictColumns +=
+            table->horizontalHeaderItem(column)->text() == ownText(OwnText::SurveyColumnVerdict);
+    EXPECT_EQ(verdictColumns, 1);
 
     const int picked = panel->profilePicker()->findData(QStringLiteral("outlet"));
     ASSERT_GT(picked, 0) << "the user's own profile is offered";
@@ -212,6 +217,7 @@ TEST_F(SurveyReportPanelTest, CompareAndPrintAreAnsweredThroughTheirDialogs) {
     // The survey shown is not offered against itself.
     ASSERT_EQ(offered.size(), 1) << offered.join('|').toStdString();
     EXPECT_TRUE(offered[0].startsWith(QString::number(firstId) + "  "));
+    EXPECT_TRUE(offered[0].endsWith("  " + ownText(OwnText::SurveyVerdictFail)));
     EXPECT_FALSE(next->report().comparison) << "cancelled";
     answer = true;
     next->compareButton()->click();
