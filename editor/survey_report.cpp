@@ -89,6 +89,15 @@ class PageCursor {
     void text(double x, double width, const QString& text, double height = RowHeight) {
         painter_.drawText(QRectF(x, y_, width, height), Qt::AlignLeft | Qt::AlignVCenter, text);
     }
+    // Text that may be longer than its room, in a smaller letter and cut with
+    // an ellipsis rather than running off the page.
+    void smallText(double x, double width, const QString& text) {
+        const QFont before = painter_.font();
+        font(7, before.bold());
+        this->text(x, width,
+                   QFontMetricsF(painter_.font()).elidedText(text, Qt::ElideRight, width));
+        painter_.setFont(before);
+    }
 
   private:
     QPagedPaintDevice& device_;
@@ -218,7 +227,7 @@ void drawChannels(QPainter& painter, PageCursor& cursor, const SurveyReport& rep
     heading(cursor, reportText(ReportText::Channels, language));
     const QString unit = QString::fromStdString(report.survey.survey.unit);
     constexpr int Columns = 10;
-    const double x[Columns] = {0, 35, 95, 140, 200, 290, 335, 385, 445, 520};
+    const double x[Columns] = {0, 35, 95, 140, 200, 290, 335, 385, 445, 505};
     const auto header = [&] {
         cursor.font(9, true);
         const ReportText names[Columns] = {ReportText::Channel, ReportText::Name,
@@ -279,7 +288,7 @@ void drawChannels(QPainter& painter, PageCursor& cursor, const SurveyReport& rep
             const QString failed = failedChecksOf(*report.checks, r.channel.number, language);
             if (!failed.isEmpty()) {
                 painter.setPen(failColour);
-                cursor.text(x[9] + 60, PageWidth - x[9] - 60, QStringLiteral("✗ ") + failed);
+                cursor.smallText(x[9] + 52, PageWidth - x[9] - 52, QStringLiteral("✗ ") + failed);
                 painter.setPen(Qt::black);
             }
         }
