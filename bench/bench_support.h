@@ -14,6 +14,11 @@ namespace korvane::bench {
 
 inline constexpr int BenchPort = 9;
 
+inline constexpr double SecondsPerByte = 10 / 9600.0; // 10 bits a byte at 9600 baud
+// A digital channel's MER and BER (ReadDigi): the command (7 bytes) and its
+// 14-byte reply, sent without a pause, as the channel power is.
+inline constexpr double QualityFloor = (7 + 14) * SecondsPerByte;
+
 // Starts a simulator registered as COM9 in a fresh temporary ports folder
 // (SONDREL_PORTS points there for the rest of the process).
 class BenchMeter {

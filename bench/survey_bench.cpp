@@ -1,11 +1,14 @@
 // Figures for a level survey of the 60-channel demonstration plan against a
 // meter that answers at line speed (9600 baud): its time against its floor,
 // the exchanges the members must make with their pauses, the level unit
-// setting included.
+// setting included; then the survey with the MER and BER of its digital
+// channels, as `sondrel survey --mer` makes it, against its floor.
 #include "KorvaneConnection.h"
 #include "bench_support.h"
+#include "digital_quality.h"
 #include "level_survey.h"
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace korvane;
@@ -13,8 +16,9 @@ using namespace sondrel;
 
 namespace {
 
-constexpr double SecondsPerByte = 10 / 9600.0; // 10 bits a byte at 9600 baud
-constexpr double ExchangePause = 0.4;          // before every Exchange
+using bench::QualityFloor;
+using bench::SecondsPerByte;
+constexpr double ExchangePause = 0.4; // before every Exchange
 
 // An analogue reading: tune (9-byte frame, 9-byte reply) and read the level
 // (6-byte frame, 12-byte reply), each an Exchange with its pause.
@@ -49,7 +53,12 @@ int main() {
     const client::Survey survey = client::runSurvey(*link, plan, {});
     const double seconds = surveyTime.seconds();
     const double cpu = bench::cpuSeconds() - cpuBefore;
+    bench::Stopwatch qualityTime;
+    const auto quality = client::readDigitalQuality(*link, survey);
+    const double qualitySeconds = qualityTime.seconds();
     link->Release();
+    const std::size_t unread = static_cast<std::size_t>(std::count_if(
+        quality.begin(), quality.end(), [](const auto& q) { return q.failed || !q.mer; }));
 
     std::size_t failedChannels = 0;
     for (const auto& r : survey.results)
@@ -68,5 +77,12 @@ int main() {
     std::printf("failed channels:               %zu; tilt %.2f dB per 100 MHz; unit %s\n",
                 failedChannels, fit ? fit->dbPer100MHz : 0.0,
                 survey.unit.empty() ? "not confirmed" : survey.unit.c_str());
-    return failedChannels == 0 && !survey.unit.empty() ? 0 : 1;
+    const double merFloor = static_cast<double>(digital) * QualityFloor;
+    std::printf("with MER and BER (--mer):      %6.2f s (floor %.2f s: %.4f s more a digital "
+                "channel), %.1f %% above the floor; %zu digital channels not read\n",
+                seconds + qualitySeconds, floor + merFloor, QualityFloor,
+                100 * ((seconds + qualitySeconds) / (floor + merFloor) - 1), unread);
+    return failedChannels == 0 && !survey.unit.empty() && quality.size() == digital && unread == 0
+               ? 0
+               : 1;
 }

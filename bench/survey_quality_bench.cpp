@@ -18,11 +18,6 @@ using namespace sondrel;
 
 namespace {
 
-constexpr double SecondsPerByte = 10 / 9600.0; // 10 bits a byte at 9600 baud
-// A digital quality reading: the command (7 bytes) and its 14-byte reply,
-// sent without a pause, as the channel power is.
-constexpr double qualityFloor = (7 + 14) * SecondsPerByte;
-
 constexpr const char* Profile = R"({"analogue": {"minLevel": 60, "maxLevel": 90},
   "digital": {"minLevel": 50, "maxLevel": 90, "minMer": 28, "maxBer": 1e-4},
   "maxAdjacentDifference": 3, "spread": {"maxDifference": 10, "baseMhz": 300,
@@ -49,10 +44,10 @@ int main() {
     std::size_t unread = 0;
     for (const auto& q : quality)
         unread += q.failed;
-    const double floor = static_cast<double>(quality.size()) * qualityFloor;
+    const double floor = static_cast<double>(quality.size()) * bench::QualityFloor;
     std::printf("MER and BER, %zu digital channels: %6.3f s (floor %.3f s: %.4f s a channel), "
                 "%.1f %% above the floor\n",
-                quality.size(), seconds, floor, qualityFloor, 100 * (seconds / floor - 1));
+                quality.size(), seconds, floor, bench::QualityFloor, 100 * (seconds / floor - 1));
 
     const client::LimitsProfile profile = client::parseLimitsProfile(Profile, "bench");
     const double cpuBefore = bench::cpuSeconds();

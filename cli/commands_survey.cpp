@@ -11,6 +11,7 @@
 #include "command_registry.h"
 #include "commands_report.h"
 #include "level_survey.h"
+#include "offscreen_gui.h"
 #include "output_paths.h"
 #include "plan_file_io.h"
 #include "platform/codepage.h"
@@ -18,8 +19,6 @@
 #include "survey_checking.h"
 #include "survey_csv.h"
 #include "survey_plan.h"
-
-#include <QGuiApplication>
 
 #include <atomic>
 #include <csignal>
@@ -146,13 +145,8 @@ bool writeText(const std::string& path, const std::string& text) {
     return static_cast<bool>(out);
 }
 
-// The chart needs a GUI application for its lettering; without a display it
-// draws on the offscreen platform.
 bool writeChart(const Survey& survey, const std::string& path) {
-    int argc = 3;
-    char name[] = "sondrel", option[] = "-platform", platform[] = "offscreen";
-    char* argv[] = {name, option, platform, nullptr};
-    QGuiApplication application(argc, argv);
+    const OffscreenGui gui;
     return plandex::saveSurveyChartPng(survey, QString::fromStdString(path));
 }
 

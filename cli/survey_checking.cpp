@@ -2,10 +2,9 @@
 
 #include "cli_errors.h"
 #include "commands_report.h"
+#include "offscreen_gui.h"
 #include "survey_checks.h"
 #include "survey_history.h"
-
-#include <QGuiApplication>
 
 #include <cstdlib>
 #include <filesystem>
@@ -74,10 +73,7 @@ bool canWriteTo(const std::string& path) {
 } // namespace
 
 bool writeSurveyReportPdf(const plandex::SurveyReport& report, const std::string& path) {
-    int argc = 3;
-    char name[] = "sondrel", option[] = "-platform", platform[] = "offscreen";
-    char* argv[] = {name, option, platform, nullptr};
-    QGuiApplication application(argc, argv);
+    const OffscreenGui gui;
     return plandex::saveSurveyReportPdf(report, QString::fromStdString(path),
                                         plandex::systemReportLanguage());
 }

@@ -209,6 +209,20 @@ constexpr std::array ownTable{
     OwnEntry{OwnText::SurveyHistoryId, "编号", "Survey"},
     OwnEntry{OwnText::SurveyHistoryFailed, "无法使用测量历史记录：%1",
              "The survey history could not be used: %1"},
+    OwnEntry{OwnText::SurveyMeterModel, "仪表：%1", "Meter: %1"},
+    OwnEntry{OwnText::SurveyReadQuality, "读取 MER 和误码率", "Read MER and BER"},
+    OwnEntry{OwnText::SurveyColumnMer, "MER dB", "MER dB"},
+    OwnEntry{OwnText::SurveyColumnBer, "误码率", "BER"},
+    OwnEntry{OwnText::SurveyChooseEarlier, "%1 的历次测量：", "Earlier surveys of %1:"},
+    OwnEntry{OwnText::SurveyHistorySite, "地点", "Site"},
+    OwnEntry{OwnText::SurveyHistoryTime, "时间", "Time"},
+    OwnEntry{OwnText::SurveyHistoryMeter, "仪表", "Meter"},
+    OwnEntry{OwnText::SurveyHistoryLimits, "限值", "Limits"},
+    OwnEntry{OwnText::SurveyHistoryVerdict, "结论", "Verdict"},
+    OwnEntry{OwnText::SurveyVerdictPass, "合格", "pass"},
+    OwnEntry{OwnText::SurveyVerdictFail, "不合格", "fail"},
+    OwnEntry{OwnText::SurveyVerdictNotMeasured, "未测完", "not measured"},
+    OwnEntry{OwnText::SurveyVerdictNotChecked, "未按限值检查", "not checked"},
 };
 
 constexpr bool inEnumerationOrder() {

@@ -143,6 +143,20 @@ enum class OwnText {
     SurveyHistoryTitle,  // the History window's title
     SurveyHistoryId,     // its column of survey ids
     SurveyHistoryFailed, // %1 why the history could not be read or written
+    SurveyMeterModel,    // %1 the meter's model, as it names itself
+    SurveyReadQuality,   // button: read MER and BER of the digital channels
+    SurveyColumnMer,     // table columns once MER and BER were read
+    SurveyColumnBer,
+    SurveyChooseEarlier, // %1 the site: label of the list of its kept surveys
+    SurveyHistorySite,   // the History window's columns
+    SurveyHistoryTime,
+    SurveyHistoryMeter,
+    SurveyHistoryLimits,
+    SurveyHistoryVerdict,
+    SurveyVerdictPass, // a kept survey's verdict in the History window
+    SurveyVerdictFail,
+    SurveyVerdictNotMeasured, // no check failed, some could not be made
+    SurveyVerdictNotChecked,  // kept without a limits profile
 };
 
 // The text in the language of LanguageOffset. A %1 in it stands for the detail

@@ -1,14 +1,19 @@
 #include "survey_command.h"
 
 #include "Form2.h"
+#include "digital_quality.h"
 #include "grid.h"
 #include "messages.h"
 #include "meter_connection.h"
 #include "own_texts.h"
+#include "survey_report_panel.h"
 #include "survey_window.h"
 #include "texts.h"
 #include "transfer.h"
 #include "twips.h"
+
+#include <QPointer>
+#include <QPushButton>
 
 #include <memory>
 
@@ -24,7 +29,8 @@ struct SurveyOutcome {
     bool opened = false;
     ActivePlan plan;
     Survey survey;
-    QString whyFailed; // the library's reason for the last failure, when there was one
+    std::string meterModel; // as the meter names itself; empty when it did not
+    QString whyFailed;      // the library's reason for the last failure, when there was one
 };
 
 QString lastFailureText() {
@@ -56,7 +62,43 @@ void MeasureMetersPlan(sondrel::_KorvaneConnection* meter, MeterJobContext& job,
             job.reportProgress(static_cast<int>(done), static_cast<int>(total));
             return !job.stopRequested();
         });
-    if (out.survey.meterSilent) out.whyFailed = lastFailureText();
+    if (out.survey.meterSilent) {
+        out.whyFailed = lastFailureText();
+        return;
+    }
+    // Once a survey, for its record; a meter that does not say leaves it unknown.
+    std::string model;
+    if (!sondrel::failed(meter->SLMType(&model))) out.meterModel = model;
+}
+
+// Reads MER and BER of the survey's digital channels on the window's meter
+// worker, like the survey itself, and hands them to the window's checks.
+void readQuality(Form2& form, SurveyWindow* window) {
+    auto readings = std::make_shared<std::vector<sondrel::client::DigitalQualityReading>>();
+    auto opened = std::make_shared<bool>(false);
+    const Survey survey = window->survey();
+    startProgress(form);
+    form.runMeterJob(
+        [survey, readings, opened](sondrel::_KorvaneConnection* meter, MeterJobContext& job) {
+            *opened = openDeviceConnection(meter);
+            if (!*opened) return;
+            *readings = sondrel::client::readDigitalQuality(
+                *meter, survey, [&job](const SurveyResult&, std::size_t done, std::size_t total) {
+                    job.reportProgress(static_cast<int>(done), static_cast<int>(total));
+                    return !job.stopRequested();
+                });
+        },
+        [&form, window = QPointer<SurveyWindow>(window), readings, opened] {
+            endProgress(form);
+            if (!*opened) {
+                ask(TextId::ConnectionFailed, MessageStyle::Exclamation);
+                return;
+            }
+            // The window may have closed, or shown another survey meanwhile.
+            if (window && !form.Worker()->stopRequested())
+                window->reportPanel()->setQuality(std::move(*readings));
+        },
+        TransferKind::Cancellable);
 }
 
 // A message with the library's reason, when it gave one, on a line of its own.
@@ -65,15 +107,17 @@ void tellWithReason(const QString& text, const QString& reason) {
 }
 
 // The main window's survey window, made on the first survey and reused after.
-void showSurvey(Form2& form, Survey survey, const QString& source) {
+void showSurvey(Form2& form, Survey survey, const QString& source, const std::string& meterModel) {
     SurveyWindow* window = form.findChild<SurveyWindow*>(QString(), Qt::FindDirectChildrenOnly);
     if (window) {
-        window->setSurvey(std::move(survey), source);
+        window->setSurvey(std::move(survey), source, meterModel);
     } else {
-        window = new SurveyWindow(std::move(survey), source, &form);
+        window = new SurveyWindow(std::move(survey), source, &form, meterModel);
         window->setWindowFlag(Qt::Window);
         window->setAttribute(Qt::WA_DeleteOnClose);
         centreOnScreen(window);
+        QObject::connect(window->reportPanel()->readQualityButton(), &QPushButton::clicked, window,
+                         [&form, window] { readQuality(form, window); });
     }
     window->show();
     window->raise();
@@ -131,7 +175,7 @@ void surveyTablePlan(Form2& form) {
                          const QString source = ownText(OwnText::SurveyMeasuredPlan)
                                                     .arg(QChar(outcome->plan.slot))
                                                     .arg(outcome->plan.plan.channels.size());
-                         showSurvey(form, std::move(outcome->survey), source);
+                         showSurvey(form, std::move(outcome->survey), source, outcome->meterModel);
                      },
                      TransferKind::Cancellable);
 }

@@ -1,8 +1,9 @@
 // Toolbar "Survey": measures every channel of the plan the meter holds (its
 // active plan, read first, so that digital channels are asked for by the
 // meter's own numbers), on the window's meter worker like a transfer (locked
-// window, progress, Cancel between channels), and shows the levels in the
-// main window's survey window.
+// window, progress, Cancel between channels), asks the meter its model once,
+// and shows the levels in the main window's survey window, whose "Read MER and
+// BER" reads the digital channels' quality on the same worker.
 #pragma once
 
 namespace plandex {

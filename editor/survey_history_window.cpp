@@ -2,8 +2,8 @@
 
 #include "messages.h"
 #include "own_texts.h"
+#include "survey_checks.h"
 #include "survey_history.h"
-#include "survey_report_panel.h"
 
 #include <QHeaderView>
 #include <QTreeWidget>
@@ -13,14 +13,26 @@
 
 namespace plandex {
 
+QString keptVerdictText(const std::string& kept) {
+    if (kept.empty()) return ownText(OwnText::SurveyVerdictNotChecked);
+    using sondrel::client::Verdict;
+    const std::pair<Verdict, OwnText> words[] = {
+        {Verdict::Pass, OwnText::SurveyVerdictPass},
+        {Verdict::Fail, OwnText::SurveyVerdictFail},
+        {Verdict::NotMeasured, OwnText::SurveyVerdictNotMeasured},
+    };
+    for (const auto& [verdict, word] : words)
+        if (kept == sondrel::client::verdictName(verdict)) return ownText(word);
+    return QString::fromStdString(kept);
+}
+
 SurveyHistoryWindow::SurveyHistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(ownText(OwnText::SurveyHistoryTitle));
     tree_ = new QTreeWidget(this);
-    const ReportLanguage language = editorReportLanguage();
     tree_->setHeaderLabels(
-        {reportText(ReportText::Site, language), ownText(OwnText::SurveyHistoryId),
-         reportText(ReportText::Time, language), reportText(ReportText::Meter, language),
-         reportText(ReportText::Profile, language), reportText(ReportText::Verdict, language)});
+        {ownText(OwnText::SurveyHistorySite), ownText(OwnText::SurveyHistoryId),
+         ownText(OwnText::SurveyHistoryTime), ownText(OwnText::SurveyHistoryMeter),
+         ownText(OwnText::SurveyHistoryLimits), ownText(OwnText::SurveyHistoryVerdict)});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tree_);
     resize(760, 420);
@@ -47,7 +59,7 @@ bool SurveyHistoryWindow::reload() {
         new QTreeWidgetItem(
             site, {QString(), QString::number(survey.id), QString::fromStdString(survey.time),
                    QString::fromStdString(survey.meterModel),
-                   QString::fromStdString(survey.profile), QString::fromStdString(survey.verdict)});
+                   QString::fromStdString(survey.profile), keptVerdictText(survey.verdict)});
     }
     tree_->header()->resizeSections(QHeaderView::ResizeToContents);
     return true;

@@ -4,9 +4,16 @@
 
 #include <QWidget>
 
+#include <string>
+
 class QTreeWidget;
 
 namespace plandex {
+
+// A kept survey's verdict as the history keeps it ("pass", "fail", "not
+// measured", empty when not checked) in the user's language; a word of a later
+// version as kept.
+QString keptVerdictText(const std::string& kept);
 
 class SurveyHistoryWindow : public QWidget {
     Q_OBJECT

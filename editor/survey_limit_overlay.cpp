@@ -23,6 +23,13 @@ void drawLimitLine(QPainter& painter, const SurveyChartLayout& layout, double le
 
 } // namespace
 
+bool failsAnyCheck(const sondrel::client::SurveyChecks& checks, int number) {
+    const auto channelChecks = sondrel::client::checksOfChannel(checks, number);
+    return std::any_of(channelChecks.begin(), channelChecks.end(),
+                       [](const CheckResult* c) { return c->verdict == Verdict::Fail; }) ||
+           !sondrel::client::failedNetworkChecksOf(checks, number).empty();
+}
+
 void drawLimitOverlay(QPainter& painter, const QRectF& area, const sondrel::client::Survey& survey,
                       const sondrel::client::LimitsProfile& profile,
                       const sondrel::client::SurveyChecks& checks) {
@@ -41,11 +48,7 @@ void drawLimitOverlay(QPainter& painter, const QRectF& area, const sondrel::clie
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(failColour);
     for (const auto& r : survey.results) {
-        const auto channelChecks = sondrel::client::checksOfChannel(checks, r.channel.number);
-        const bool failed =
-            std::any_of(channelChecks.begin(), channelChecks.end(),
-                        [](const CheckResult* c) { return c->verdict == Verdict::Fail; });
-        if (!failed) continue;
+        if (!failsAnyCheck(checks, r.channel.number)) continue;
         const double x = layout.xOf(r.channel.mhz);
         const double top = r.level ? std::clamp(layout.yOf(*r.level), layout.plot().top() + 10,
                                                 layout.plot().bottom())

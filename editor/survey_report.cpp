@@ -64,20 +64,6 @@ QString limitText(const CheckResult& c) {
     return {};
 }
 
-QString networkCheckName(const CheckResult& c, ReportLanguage language) {
-    const QString kind =
-        reportText(c.digital ? ReportText::Digital : ReportText::Analogue, language);
-    switch (c.kind) {
-    case CheckKind::AdjacentDifference:
-        return reportText(ReportText::AdjacentDifference, language).arg(kind);
-    case CheckKind::Spread:
-        return reportText(ReportText::Spread, language).arg(kind);
-    default:
-        break;
-    }
-    return reportText(ReportText::Tilt, language);
-}
-
 // Paints rows from the top of a page down and turns the page when it is full.
 class PageCursor {
   public:
@@ -102,6 +88,15 @@ class PageCursor {
     }
     void text(double x, double width, const QString& text, double height = RowHeight) {
         painter_.drawText(QRectF(x, y_, width, height), Qt::AlignLeft | Qt::AlignVCenter, text);
+    }
+    // Text that may be longer than its room, in a smaller letter and cut with
+    // an ellipsis rather than running off the page.
+    void smallText(double x, double width, const QString& text) {
+        const QFont before = painter_.font();
+        font(7, before.bold());
+        this->text(x, width,
+                   QFontMetricsF(painter_.font()).elidedText(text, Qt::ElideRight, width));
+        painter_.setFont(before);
     }
 
   private:
@@ -183,7 +178,9 @@ void drawVerdictCell(QPainter& painter, PageCursor& cursor, double x, double wid
         painter.setPen(failColour);
         cursor.font(9, true);
     }
-    cursor.text(x, width, verdictWord(verdict, language));
+    cursor.text(x, width,
+                verdict == Verdict::Fail ? QStringLiteral("✗ ") + verdictWord(verdict, language)
+                                         : verdictWord(verdict, language));
     painter.setPen(Qt::black);
     cursor.font(9);
 }
@@ -202,38 +199,19 @@ void drawNetwork(QPainter& painter, PageCursor& cursor, const SurveyReport& repo
     cursor.font(9);
     for (const CheckResult& c : report.checks->network) {
         cursor.need(RowHeight);
-        QString name = networkCheckName(c, language);
-        if (c.kind == CheckKind::AdjacentDifference && c.channel)
-            name += QStringLiteral(" (%1-%2)").arg(c.channel).arg(c.otherChannel);
+        QString name = checkName(c, language);
+        // The channels it comes from, which the chart and the channel table mark when it fails.
+        if (c.channel)
+            name += (c.kind == CheckKind::AdjacentDifference ? QStringLiteral(" (%1-%2)")
+                                                             : QStringLiteral(" (%1, %2)"))
+                        .arg(c.channel)
+                        .arg(c.otherChannel);
         cursor.text(columns[0], 300, name);
         cursor.text(columns[1], 100, figureText(c));
         cursor.text(columns[2], 120, limitText(c));
         drawVerdictCell(painter, cursor, columns[3], 180, c.verdict, language);
         cursor.advance(RowHeight);
     }
-}
-
-QString channelCheckName(CheckKind kind, ReportLanguage language) {
-    switch (kind) {
-    case CheckKind::CarrierToNoise:
-        return reportText(ReportText::CarrierToNoise, language);
-    case CheckKind::Mer:
-        return reportText(ReportText::Mer, language);
-    case CheckKind::Ber:
-        return reportText(ReportText::Ber, language);
-    default:
-        break;
-    }
-    return reportText(ReportText::Level, language);
-}
-
-// The names of a channel's failed checks.
-QString failedChecks(const SurveyReport& report, int number, ReportLanguage language) {
-    QString failed;
-    for (const CheckResult* c : sondrel::client::checksOfChannel(*report.checks, number))
-        if (c->verdict == Verdict::Fail)
-            failed += QStringLiteral(" ") + channelCheckName(c->kind, language);
-    return failed;
 }
 
 // The comparison's line for a channel of the survey; nullptr without one.
@@ -249,7 +227,7 @@ void drawChannels(QPainter& painter, PageCursor& cursor, const SurveyReport& rep
     heading(cursor, reportText(ReportText::Channels, language));
     const QString unit = QString::fromStdString(report.survey.survey.unit);
     constexpr int Columns = 10;
-    const double x[Columns] = {0, 35, 95, 140, 200, 290, 335, 385, 445, 520};
+    const double x[Columns] = {0, 35, 95, 140, 200, 290, 335, 385, 445, 505};
     const auto header = [&] {
         cursor.font(9, true);
         const ReportText names[Columns] = {ReportText::Channel, ReportText::Name,
@@ -300,16 +278,17 @@ void drawChannels(QPainter& painter, PageCursor& cursor, const SurveyReport& rep
             cursor.text(x[8], x[9] - x[8], text);
             painter.setPen(Qt::black);
         }
-        // A channel the profile limits nothing of has no verdict.
-        if (report.checks &&
-            !sondrel::client::checksOfChannel(*report.checks, r.channel.number).empty()) {
-            const Verdict verdict =
-                sondrel::client::verdictOfChannel(*report.checks, r.channel.number);
-            const QString failed = failedChecks(report, r.channel.number, language);
-            drawVerdictCell(painter, cursor, x[9], PageWidth - x[9], verdict, language);
+        if (report.checks) {
+            // A channel the profile limits nothing of has no verdict of its own,
+            // but a failed network-wide figure that comes from it is still named.
+            if (!sondrel::client::checksOfChannel(*report.checks, r.channel.number).empty())
+                drawVerdictCell(painter, cursor, x[9], PageWidth - x[9],
+                                sondrel::client::verdictOfChannel(*report.checks, r.channel.number),
+                                language);
+            const QString failed = failedChecksOf(*report.checks, r.channel.number, language);
             if (!failed.isEmpty()) {
                 painter.setPen(failColour);
-                cursor.text(x[9] + 60, PageWidth - x[9] - 60, failed);
+                cursor.smallText(x[9] + 52, PageWidth - x[9] - 52, QStringLiteral("✗ ") + failed);
                 painter.setPen(Qt::black);
             }
         }
@@ -340,6 +319,38 @@ void drawComparison(PageCursor& cursor, const SurveyReport& report, ReportLangua
 }
 
 } // namespace
+
+QString checkName(const CheckResult& check, ReportLanguage language) {
+    const QString kind =
+        reportText(check.digital ? ReportText::Digital : ReportText::Analogue, language);
+    switch (check.kind) {
+    case CheckKind::Level:
+        break;
+    case CheckKind::CarrierToNoise:
+        return reportText(ReportText::CarrierToNoise, language);
+    case CheckKind::Mer:
+        return reportText(ReportText::Mer, language);
+    case CheckKind::Ber:
+        return reportText(ReportText::Ber, language);
+    case CheckKind::AdjacentDifference:
+        return reportText(ReportText::AdjacentDifference, language).arg(kind);
+    case CheckKind::Spread:
+        return reportText(ReportText::Spread, language).arg(kind);
+    case CheckKind::Tilt:
+        return reportText(ReportText::Tilt, language);
+    }
+    return reportText(ReportText::Level, language);
+}
+
+QString failedChecksOf(const sondrel::client::SurveyChecks& checks, int number,
+                       ReportLanguage language) {
+    QStringList names;
+    for (const CheckResult* c : sondrel::client::checksOfChannel(checks, number))
+        if (c->verdict == Verdict::Fail) names << checkName(*c, language);
+    for (const CheckResult* c : sondrel::client::failedNetworkChecksOf(checks, number))
+        names << checkName(*c, language);
+    return names.join(QStringLiteral("; "));
+}
 
 QString overallVerdictText(const SurveyReport& report, ReportLanguage language) {
     if (!report.checks) return reportText(ReportText::VerdictNoProfile, language);

@@ -35,6 +35,14 @@ bool paintSurveyReport(QPagedPaintDevice& device, const SurveyReport& report,
 // Writes the report as a PDF file; needs a QGuiApplication (offscreen will do).
 bool saveSurveyReportPdf(const SurveyReport& report, const QString& path, ReportLanguage language);
 
+// A check's name as the report's tables give it: "Level", "MER", "Adjacent
+// difference, analogue", ...
+QString checkName(const sondrel::client::CheckResult& check, ReportLanguage language);
+// The names of the checks channel `number` failed, its own and the network-wide
+// figures that come from it, separated by "; "; empty when it failed none.
+QString failedChecksOf(const sondrel::client::SurveyChecks& checks, int number,
+                       ReportLanguage language);
+
 // The overall verdict line at the top of the report.
 QString overallVerdictText(const SurveyReport& report, ReportLanguage language);
 

@@ -77,8 +77,10 @@ static_assert(inEnumerationOrder(), "reportText looks its entries up by position
 } // namespace
 
 ReportLanguage systemReportLanguage() {
+    // Every Chinese territory shares the primary language, the id's low ten bits.
+    constexpr std::uint16_t PrimaryLanguage = 0x3ff;
     const auto id = sondrel::systemDefaultLanguageId();
-    return id == sondrel::LangIdChinesePrc || id == sondrel::LangIdChineseTaiwan
+    return (id & PrimaryLanguage) == (sondrel::LangIdChinesePrc & PrimaryLanguage)
                ? ReportLanguage::Chinese
                : ReportLanguage::English;
 }

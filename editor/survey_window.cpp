@@ -58,7 +58,8 @@ QString decimal(double value, int decimals) {
 
 } // namespace
 
-SurveyWindow::SurveyWindow(Survey survey, const QString& source, QWidget* parent)
+SurveyWindow::SurveyWindow(Survey survey, const QString& source, QWidget* parent,
+                           const std::string& meterModel)
     : QWidget(parent) {
     setWindowTitle(ownText(OwnText::SurveyTitle));
     source_ = new QLabel(this);
@@ -67,7 +68,7 @@ SurveyWindow::SurveyWindow(Survey survey, const QString& source, QWidget* parent
     summary_ = new QLabel(this);
     saveCsv_ = new QPushButton(ownText(OwnText::SurveySaveCsv), this);
     savePng_ = new QPushButton(ownText(OwnText::SurveySavePng), this);
-    setSurvey(std::move(survey), source);
+    setSurvey(std::move(survey), source, meterModel);
 
     auto* views = new QHBoxLayout;
     views->addWidget(chart_, 3);
@@ -80,7 +81,7 @@ SurveyWindow::SurveyWindow(Survey survey, const QString& source, QWidget* parent
     layout->addWidget(source_);
     layout->addLayout(views, 1);
     layout->addLayout(buttons);
-    reportPanel_ = new SurveyReportPanel(survey_, table_, chart_, this);
+    reportPanel_ = new SurveyReportPanel(survey_, meterModel, table_, chart_, this);
     layout->addWidget(reportPanel_);
     resize(1100, 520);
 
@@ -90,14 +91,18 @@ SurveyWindow::SurveyWindow(Survey survey, const QString& source, QWidget* parent
             [this] { askAndSave(QStringLiteral("PNG (*.png)"), &SurveyWindow::savePng); });
 }
 
-void SurveyWindow::setSurvey(Survey survey, const QString& source) {
+void SurveyWindow::setSurvey(Survey survey, const QString& source, const std::string& meterModel) {
     survey_ = std::move(survey);
-    source_->setText(source);
-    source_->setVisible(!source.isEmpty());
+    QStringList heading;
+    if (!source.isEmpty()) heading << source;
+    if (!meterModel.empty())
+        heading << ownText(OwnText::SurveyMeterModel).arg(QString::fromStdString(meterModel));
+    source_->setText(heading.join(QStringLiteral("    ")));
+    source_->setVisible(!heading.isEmpty());
     summary_->setText(summaryText());
     fillTable();
     // A reused window checks, keeps and reports the new survey.
-    if (reportPanel_) reportPanel_->setSurvey(survey_);
+    if (reportPanel_) reportPanel_->setSurvey(survey_, meterModel);
     chart_->update();
 }
 

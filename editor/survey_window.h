@@ -1,6 +1,6 @@
 // The window that shows a finished (or cancelled) level survey: which plan was
 // measured, the chart of levels with its tilt line, the numbers in a table
-// beside it, the tilt and the favourites' difference below, and Save as CSV
+// beside it, the meter's model, the tilt and the favourites' difference below, and Save as CSV
 // and as PNG. One window serves every survey of a main window: a new survey
 // replaces the one shown.
 #pragma once
@@ -20,12 +20,14 @@ class SurveyReportPanel;
 class SurveyWindow : public QWidget {
     Q_OBJECT
   public:
-    // `source` says which plan was measured; empty when the caller has nothing to say.
+    // `source` says which plan was measured; empty when the caller has nothing
+    // to say. `meterModel` is the model the meter named itself; empty when not known.
     explicit SurveyWindow(sondrel::client::Survey survey, const QString& source = {},
-                          QWidget* parent = nullptr);
+                          QWidget* parent = nullptr, const std::string& meterModel = {});
 
     // Shows another survey in place of this one.
-    void setSurvey(sondrel::client::Survey survey, const QString& source);
+    void setSurvey(sondrel::client::Survey survey, const QString& source,
+                   const std::string& meterModel = {});
 
     const sondrel::client::Survey& survey() const { return survey_; }
     QLabel* source() const { return source_; }

@@ -95,17 +95,19 @@ void checkKind(const KindLevels& kind, bool digital, const Survey& survey,
         out.push_back(check);
     }
     if (profile.spread) {
-        std::optional<double> lowest, highest;
+        const SurveyResult *lowest = nullptr, *highest = nullptr;
         for (const SurveyResult* r : kind.channels) {
             if (!r->level) continue;
-            const double level = levelOf(r);
-            lowest = lowest ? std::min(*lowest, level) : level;
-            highest = highest ? std::max(*highest, level) : level;
+            if (!lowest || *r->level < *lowest->level) lowest = r;
+            if (!highest || *r->level > *highest->level) highest = r;
         }
         std::optional<double> spread;
-        if (lowest) spread = tenths(*highest - *lowest);
-        out.push_back(figure(CheckKind::Spread, digital, spread,
-                             profile.spread->allowedFor(highestMhz), kind.complete));
+        if (lowest) spread = tenths(levelOf(highest) - levelOf(lowest));
+        CheckResult check = figure(CheckKind::Spread, digital, spread,
+                                   profile.spread->allowedFor(highestMhz), kind.complete);
+        if (lowest)
+            check.channel = lowest->channel.number, check.otherChannel = highest->channel.number;
+        out.push_back(check);
     }
 }
 
@@ -140,6 +142,17 @@ SurveyChecks checkSurvey(const Survey& survey, const LimitsProfile& profile,
                           0,
                           0,
                           false};
+        if (fit) {
+            // The ends of the band the line was fitted over.
+            const SurveyResult *lowest = nullptr, *highest = nullptr;
+            for (const SurveyResult& r : survey.results) {
+                if (!r.level) continue;
+                if (!lowest || r.channel.mhz < lowest->channel.mhz) lowest = &r;
+                if (!highest || r.channel.mhz > highest->channel.mhz) highest = &r;
+            }
+            check.channel = lowest->channel.number;
+            check.otherChannel = highest->channel.number;
+        }
         // A fit that misses a channel may lean either way: only a complete one is judged.
         if (tilt && analogue.complete && digital.complete)
             check.verdict = within(*tilt, profile.tilt->min, profile.tilt->max);
@@ -161,6 +174,15 @@ std::vector<const CheckResult*> checksOfChannel(const SurveyChecks& checks, int 
     std::vector<const CheckResult*> found;
     for (const CheckResult& c : checks.channels)
         if (c.channel == number) found.push_back(&c);
+    return found;
+}
+
+std::vector<const CheckResult*> failedNetworkChecksOf(const SurveyChecks& checks, int number) {
+    std::vector<const CheckResult*> found;
+    for (const CheckResult& c : checks.network)
+        if (c.verdict == Verdict::Fail && number != 0 &&
+            (c.channel == number || c.otherChannel == number))
+            found.push_back(&c);
     return found;
 }
 

@@ -33,9 +33,12 @@ struct CheckResult {
     Verdict verdict = Verdict::NotMeasured;
     std::optional<double> value;    // what was measured; nullopt when it was not
     std::optional<double> min, max; // the limit: at least min, at most max
-    int channel = 0;                // the channel checked, or the first of the pair; 0: none
-    int otherChannel = 0;           // the neighbour of an adjacent difference
-    bool digital = false;           // the kind of channel the check concerns
+    // The channel checked, or the two a network-wide figure comes from: the
+    // neighbours of an adjacent difference, the lowest and the highest level of
+    // a spread, the lowest and the highest frequency measured of a tilt; 0: none.
+    int channel = 0;
+    int otherChannel = 0;
+    bool digital = false; // the kind of channel the check concerns
     friend bool operator==(const CheckResult&, const CheckResult&) = default;
 };
 
@@ -53,6 +56,8 @@ SurveyChecks checkSurvey(const Survey& survey, const LimitsProfile& profile,
 
 // The checks of one channel.
 std::vector<const CheckResult*> checksOfChannel(const SurveyChecks& checks, int number);
+// The network-wide figures that failed and that come from channel `number`.
+std::vector<const CheckResult*> failedNetworkChecksOf(const SurveyChecks& checks, int number);
 // A channel's verdict over all its checks: fail when one failed, not measured
 // when one could not be made or the profile checks nothing on it, else pass.
 Verdict verdictOfChannel(const SurveyChecks& checks, int number);

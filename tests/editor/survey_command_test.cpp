@@ -124,7 +124,9 @@ TEST_F(SurveyCommandTest, ASurveyOfTheTablesPlanShowsEveryChannelsLevelInItsOwnW
     EXPECT_EQ(window->table()->horizontalHeaderItem(5)->text(),
               ownText(OwnText::SurveyColumnVerdict));
     EXPECT_FALSE(window->summary()->text().contains(ownText(OwnText::SurveyStopped)));
-    EXPECT_EQ(window->source()->text(), "Measured: the meter's active channel plan A (4 channels)");
+    // Which plan, and the meter's model as it names itself (the simulator's 2000Q).
+    EXPECT_EQ(window->source()->text(),
+              "Measured: the meter's active channel plan A (4 channels)    Meter: 2000Q");
 
     // Ready for the next command, its caption and bar as before.
     EXPECT_TRUE(form->ToolKv()->isEnabled());

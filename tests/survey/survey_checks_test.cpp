@@ -186,6 +186,44 @@ TEST(SurveyChecks, ATiltOutsideItsRangeFails) {
               Verdict::Pass);
 }
 
+// A failed network-wide figure names the channels it comes from, so that the
+// chart and the tables can mark them; a passed one marks nothing.
+TEST(SurveyChecks, AFailedNetworkFigureNamesTheChannelsItComesFrom) {
+    const LimitsProfile profile = profileOf(
+        R"({"maxAdjacentDifference": 3, "spread": {"maxDifference": 6}, "tilt": {"min": -1, "max": 1}})");
+    // Channel 3 stands 5 dB above its neighbours; channel 5 is the lowest;
+    // the digital channel has its own spread, and fails nothing.
+    const Survey survey =
+        surveyOf({analogue(1, 100, 80.0), analogue(2, 200, 79.0), analogue(3, 300, 84.0),
+                  analogue(4, 400, 81.0), analogue(5, 500, 77.0), digital(6, 474, 70.0)});
+    const SurveyChecks checks = checkSurvey(survey, profile);
+    const CheckResult* spread = networkCheck(checks, CheckKind::Spread, false);
+    EXPECT_EQ(spread->verdict, Verdict::Fail);
+    EXPECT_DOUBLE_EQ(*spread->value, 7.0);
+    EXPECT_EQ(spread->channel, 5);      // lowest level
+    EXPECT_EQ(spread->otherChannel, 3); // highest level
+    const CheckResult* tilt = networkCheck(checks, CheckKind::Tilt, false);
+    EXPECT_EQ(tilt->channel, 1); // the ends of the band
+    EXPECT_EQ(tilt->otherChannel, 5);
+    EXPECT_EQ(tilt->verdict, Verdict::Pass);
+
+    const auto kindsOf = [&](int number) {
+        std::vector<CheckKind> kinds;
+        for (const CheckResult* c : failedNetworkChecksOf(checks, number))
+            kinds.push_back(c->kind);
+        return kinds;
+    };
+    using Kinds = std::vector<CheckKind>;
+    EXPECT_EQ(kindsOf(1), Kinds{});
+    EXPECT_EQ(kindsOf(2), (Kinds{CheckKind::AdjacentDifference})); // 2-3: 5 dB
+    EXPECT_EQ(kindsOf(3), (Kinds{CheckKind::AdjacentDifference, CheckKind::Spread}));
+    EXPECT_EQ(kindsOf(5), (Kinds{CheckKind::Spread}));
+    EXPECT_EQ(kindsOf(6), Kinds{}); // one digital channel: no figure of its kind
+    EXPECT_EQ(kindsOf(0), Kinds{});
+    // Each channel's own verdict stays its own.
+    EXPECT_EQ(verdictOfChannel(checks, 3), Verdict::NotMeasured); // the profile limits no level
+}
+
 TEST(LimitsProfiles, FaultyFilesAreRefusedWithTheFieldNamed) {
     const auto why = [](const char* json) {
         try {

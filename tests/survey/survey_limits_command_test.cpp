@@ -156,6 +156,38 @@ TEST_F(SurveyLimitsCommand, AChannelLiftedOutOfLimitsFailsAndTheNextVisitIsCompa
     EXPECT_EQ(sondrel({"surveys", "show", "9"}).status, 2); // no such survey
 }
 
+// The report follows the locale's language, LC_ALL before LC_MESSAGES before
+// LANG, any Chinese territory included; drawing it says nothing on standard
+// error, even for a user without a runtime folder of their own.
+TEST_F(SurveyLimitsCommand, TheReportIsInTheLocalesLanguageAndWrittenWithoutNoise) {
+    std::ofstream(file("meter.json")) << json(meterWithSixChannels()).dump();
+    std::ofstream(file("outlet.json")) << OutletProfile;
+    startMeter({});
+    const struct {
+        Environment locale;
+        bool chinese;
+    } cases[] = {
+        {{{"LANG", "C"}}, false},
+        {{{"LANG", "en_US.UTF-8"}, {"LC_MESSAGES", "zh_HK.UTF-8"}}, true},
+        {{{"LANG", "zh_CN.UTF-8"}, {"LC_ALL", "C"}}, false},
+        {{{"LANG", "C"}, {"LC_ALL", "zh_SG.UTF-8"}}, true},
+    };
+    for (const auto& [locale, chinese] : cases) {
+        Environment env = locale;
+        env["XDG_RUNTIME_DIR"] = ""; // Qt warns when it has no runtime folder
+        const Finished run =
+            sondrel({"survey", "--limits", file("outlet.json").string(), "--pdf",
+                     file("report.pdf").string(), "--png", file("chart.png").string()},
+                    env);
+        const std::string where = locale.begin()->second + " " + locale.rbegin()->second;
+        EXPECT_EQ(run.status, 4) << where << run.err; // MER was not asked for
+        EXPECT_EQ(run.err, "") << where;
+        const std::string text = pdfText(file("report.pdf"));
+        EXPECT_EQ(text.find("电平测量报告") != std::string::npos, chinese) << where << text;
+        EXPECT_EQ(text.find("Level survey report") != std::string::npos, !chinese) << where;
+    }
+}
+
 TEST_F(SurveyLimitsCommand, ChecksThatCannotBeMadeAreNotAPassAndBadProfilesStopBeforeMeasuring) {
     std::ofstream(file("meter.json")) << json(meterWithSixChannels()).dump();
     // The shipped US profile wants C/N, which was not asked for.
