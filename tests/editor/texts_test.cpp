@@ -13,12 +13,24 @@
 #include <QRegularExpression>
 
 #include <set>
+#include <stdexcept>
 
 namespace plandex::testing {
 namespace {
 
 constexpr int TableTexts = 72;
-constexpr int OwnTexts = static_cast<int>(OwnText::FileNotWritten) + 1;
+
+// How many own texts there are: the first id past the end has no entry.
+int ownTextCount() {
+    int count = 0;
+    for (;; ++count) {
+        try {
+            ownText(static_cast<OwnText>(count));
+        } catch (const std::out_of_range&) {
+            return count;
+        }
+    }
+}
 
 // A text in one language: the string table's when `id` > 0, else own text -id-1.
 QString textIn(std::int16_t language, int id) {
@@ -32,7 +44,9 @@ std::vector<int> everyTextId() {
     std::vector<int> ids;
     for (int n = 1; n <= TableTexts; ++n)
         ids.push_back(n);
-    for (int n = 0; n < OwnTexts; ++n)
+    const int ownTexts = ownTextCount();
+    EXPECT_GT(ownTexts, static_cast<int>(OwnText::SurveyHistoryFailed));
+    for (int n = 0; n < ownTexts; ++n)
         ids.push_back(-n - 1);
     return ids;
 }
