@@ -39,8 +39,8 @@ void LiveStripChart::paintEvent(QPaintEvent*) {
     const auto& readings = series_->readings();
     const double newest = readings.back().seconds;
     // The first readings spread over at least half a minute; then the chart scrolls.
-    const double shown =
-        std::clamp(newest - readings.front().seconds, LeastShownSeconds, series_->spanSeconds());
+    const double shown = std::min(std::max(newest - readings.front().seconds, LeastShownSeconds),
+                                  series_->spanSeconds());
     const double oldest = newest - shown;
     const auto lowest = series_->lowest(), highest = series_->highest();
     double low = lowest.value_or(0), high = highest.value_or(0);
