@@ -13,6 +13,7 @@
 #include "toolbar.h"
 
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -245,6 +246,42 @@ TEST_F(MeterLivePageTest, ThePageSpeaksChinese) {
     stopAndWait(page);
     EXPECT_TRUE(page->readingLabel()->text().startsWith(QString::fromUtf8("电平：")));
     EXPECT_TRUE(page->paceLabel()->text().startsWith(QString::fromUtf8("每秒")));
+}
+
+// Pixels of roughly this colour in column x of the picture.
+int pixelsLike(const QImage& picture, int x, QColor colour) {
+    int count = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        const QColor c = picture.pixelColor(x, y);
+        if (std::abs(c.red() - colour.red()) < 40 && std::abs(c.green() - colour.green()) < 40 &&
+            std::abs(c.blue() - colour.blue()) < 40)
+            ++count;
+    }
+    return count;
+}
+
+TEST(LiveStripChartDrawing, AFailedReadingBreaksTheTraceAndLeavesARedTick) {
+    sondrel::client::LiveSeries series(300);
+    series.add(0, 80.0);
+    series.add(10, std::nullopt);
+    series.add(20, 81.0);
+    series.add(30, 80.5);
+    LiveStripChart chart;
+    chart.resize(400, 200);
+    chart.setSeries(&series);
+    const QImage picture = chart.grab().toImage();
+    const QColor trace{48, 110, 200}, failed{215, 40, 40};
+    int tick = -1;
+    for (int x = 0; x < picture.width() && tick < 0; ++x)
+        if (pixelsLike(picture, x, failed) > 0) tick = x;
+    ASSERT_GT(tick, 0) << "the failed reading is marked";
+    int before = 0, after = 0;
+    for (int x = 0; x < tick - 3; ++x)
+        before += pixelsLike(picture, x, trace);
+    for (int x = tick + 3; x < picture.width(); ++x)
+        after += pixelsLike(picture, x, trace);
+    EXPECT_EQ(before, 0) << "no line from the reading before the failed one across the gap";
+    EXPECT_GT(after, 0) << "the readings after it are drawn";
 }
 
 } // namespace
