@@ -18,7 +18,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QThread>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 
@@ -208,6 +210,29 @@ TEST_F(MeterLivePageTest, StopAndClosingEitherWindowEndTheReadingsAtOnce) {
     ASSERT_EVENTUALLY(!form->transferRunning(), 5000);
     ASSERT_EVENTUALLY(!form->isVisible(), 1000) << "the main window closes once the job ended";
     EXPECT_TRUE(messages.shown.empty()) << "stopping live readings loses nothing: no question";
+}
+
+TEST_F(MeterLivePageTest, AnotherJobWithTheMeterLeavesTheStartCommandsRefused) {
+    MeterLivePage* page = openPage();
+    page->channelBox()->setCurrentIndex(1);
+    std::atomic<bool> release{false};
+    bool done = false;
+    ASSERT_TRUE(window->runJob(
+        [&release](sondrel::_KorvaneConnection*, MeterJobContext& job) {
+            while (!release && !job.stopRequested())
+                QThread::msleep(5);
+        },
+        [&done] { done = true; }));
+    EXPECT_FALSE(page->startButton()->isEnabled());
+    EXPECT_FALSE(page->cnButton()->isEnabled());
+    EXPECT_FALSE(page->offsetButton()->isEnabled());
+    EXPECT_FALSE(page->stopButton()->isEnabled()) << "the page's Stop is for its own readings";
+    page->startButton()->click();
+    EXPECT_FALSE(page->liveRunning());
+    release = true;
+    ASSERT_EVENTUALLY(done, 5000);
+    EXPECT_TRUE(page->startButton()->isEnabled());
+    EXPECT_TRUE(page->cnButton()->isEnabled());
 }
 
 TEST_F(MeterLivePageTest, ASilentMeterGivesAFailedReadingAndItsReasonNeverTheOldValue) {
