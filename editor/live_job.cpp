@@ -54,6 +54,21 @@ LiveResult readOneOff(sondrel::_KorvaneConnection& meter, const LiveTarget& targ
 
 } // namespace
 
+void LiveRequests::ask(LiveOneOff oneOff) {
+    if (oneOff == LiveOneOff::Cn) cn_ = true;
+    if (oneOff == LiveOneOff::Offset) offset_ = true;
+}
+
+LiveOneOff LiveRequests::take() {
+    if (cn_.exchange(false)) return LiveOneOff::Cn;
+    if (offset_.exchange(false)) return LiveOneOff::Offset;
+    return LiveOneOff::None;
+}
+
+void LiveRequests::clear() {
+    cn_ = offset_ = false;
+}
+
 bool portUnusable(const sondrel::Failure& failure) {
     using sondrel::FailureKind;
     return failure.kind == FailureKind::NoDevice || failure.kind == FailureKind::InUse ||
@@ -81,7 +96,7 @@ MeterJob liveJob(LiveTarget target, bool live, LiveOneOff oneOff,
         while (live && !context.stopRequested()) {
             const auto began = std::chrono::steady_clock::now();
             if (!send(readOnce(*meter, target))) return;
-            const LiveOneOff asked = requests->oneOff.exchange(LiveOneOff::None);
+            const LiveOneOff asked = requests->take();
             if (asked != LiveOneOff::None && !context.stopRequested() &&
                 !send(readOneOff(*meter, target, asked)))
                 return;

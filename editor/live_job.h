@@ -31,9 +31,18 @@ struct LiveTarget {
 
 enum class LiveOneOff { None, Cn, Offset };
 
-// Asked of a running job by the window's thread.
-struct LiveRequests {
-    std::atomic<LiveOneOff> oneOff{LiveOneOff::None};
+// One-offs asked of a running job by the window's thread; each is read once,
+// in the next gap between two readings, C/N first when both are asked.
+class LiveRequests {
+  public:
+    void ask(LiveOneOff oneOff);
+    // The next one-off to read, no longer asked; None when none is.
+    LiveOneOff take();
+    void clear();
+
+  private:
+    std::atomic<bool> cn_{false};
+    std::atomic<bool> offset_{false};
 };
 
 struct LiveResult {

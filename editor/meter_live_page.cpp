@@ -230,7 +230,7 @@ void MeterLivePage::startLive() {
 void MeterLivePage::measureOnce(LiveOneOff oneOff) {
     if (liveRunning_) {
         // Read between two live readings of the running job.
-        requests_->oneOff = oneOff;
+        requests_->ask(oneOff);
         return;
     }
     const auto chosen = target();
@@ -238,7 +238,7 @@ void MeterLivePage::measureOnce(LiveOneOff oneOff) {
 }
 
 bool MeterLivePage::runJob(const LiveTarget& chosen, bool live, LiveOneOff oneOff) {
-    requests_->oneOff = LiveOneOff::None;
+    requests_->clear();
     measured_ = chosen;
     ownJob_ = true;
     liveRunning_ = live;
