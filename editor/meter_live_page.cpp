@@ -1,6 +1,7 @@
 #include "meter_live_page.h"
 
 #include "Form2.h"
+#include "live_pace.h"
 #include "live_strip_chart.h"
 #include "meter_window.h"
 #include "own_texts.h"

@@ -13,12 +13,10 @@
 #pragma once
 
 #include "live_job.h"
-#include "live_pace.h"
 #include "live_readings.h"
 
 #include <QWidget>
 
-#include <chrono>
 #include <memory>
 #include <optional>
 #include <vector>
