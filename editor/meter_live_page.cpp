@@ -340,8 +340,8 @@ void MeterLivePage::updateCommands() {
 }
 
 bool MeterLivePage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &window_.form() && event->type() == QEvent::Close && liveRunning_) {
-        // Nothing of a live reading is lost by stopping it: no question asked.
+    if (watched == &window_.form() && event->type() == QEvent::Close && ownJob_) {
+        // Nothing of a reading is lost by stopping it: no question asked.
         event->ignore();
         closeMainWhenStopped_ = true;
         window_.stop();

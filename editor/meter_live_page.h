@@ -56,7 +56,7 @@ class MeterLivePage : public QWidget {
 
   protected:
     void showEvent(QShowEvent* event) override;
-    // Closing the main window during Live ends the readings, then closes it.
+    // Closing the main window while the page reads ends the readings, then closes it.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:

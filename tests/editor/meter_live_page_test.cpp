@@ -211,6 +211,17 @@ TEST_F(MeterLivePageTest, StopAndClosingEitherWindowEndTheReadingsAtOnce) {
     EXPECT_TRUE(messages.shown.empty()) << "stopping live readings loses nothing: no question";
 }
 
+TEST_F(MeterLivePageTest, ClosingTheMainWindowDuringAOneOffEndsItWithoutAQuestion) {
+    MeterLivePage* page = openPage();
+    page->channelBox()->setCurrentIndex(1);
+    page->offsetButton()->click();
+    ASSERT_TRUE(form->transferRunning());
+    form->close(); // the sweep, one member call, ends first
+    ASSERT_EVENTUALLY(!form->transferRunning(), 20000);
+    ASSERT_EVENTUALLY(!form->isVisible(), 1000);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
 TEST_F(MeterLivePageTest, AnotherJobWithTheMeterLeavesTheStartCommandsRefused) {
     MeterLivePage* page = openPage();
     page->channelBox()->setCurrentIndex(1);
