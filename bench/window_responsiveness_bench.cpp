@@ -7,18 +7,22 @@
 #include "bench_support.h"
 
 #include "Form2.h"
+#include "live_pace.h"
 #include "messages.h"
 #include "meter_connection.h"
 #include "meter_files_page.h"
+#include "meter_live_page.h"
 #include "meter_window.h"
 #include "plan_store.h"
 #include "texts.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -112,6 +116,36 @@ void readAllFiles(Form2& form, korvane::sim::MeterSimulator& meter) {
     window->close();
 }
 
+// The Meter window's Live page reading the plan's first channel for a few
+// seconds, then Stop: the window's gaps, and the readings a second beside the
+// most the library's pauses allow.
+void liveScenario(Form2& form) {
+    constexpr double LiveSeconds = 6;
+    MeterWindow* window = showMeterWindow(form);
+    auto* page = window->findChild<MeterLivePage*>();
+    page->channelBox()->setCurrentIndex(1);
+    korvane::bench::Stopwatch live;
+    const auto gaps =
+        gapsDuring([&form] { return form.transferRunning(); },
+                   [&] {
+                       page->startButton()->click();
+                       while (live.seconds() < LiveSeconds)
+                           QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, TickMs);
+                       page->stopButton()->click();
+                       while (form.transferRunning())
+                           QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, TickMs);
+                   });
+    const auto& series = page->series();
+    report("Live", gaps, live.seconds(),
+           QStringLiteral("%1 readings, %2 failed, %3 a second; at most %4 a second")
+               .arg(series.readings().size())
+               .arg(series.failedCount())
+               .arg(series.readingsPerSecond(), 0, 'f', 2)
+               .arg(sondrel::client::mostReadingsPerSecond(sondrel::client::LiveQuantity::Level), 0,
+                    'f', 2));
+    window->close();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -148,6 +182,7 @@ int main(int argc, char** argv) {
     gaps = gapsDuring(transferring, [&] { form.ToolKv_ButtonClick("Upload"); });
     report("Upload", gaps, upload.seconds(),
            QStringLiteral("%1 rows received").arg(form.store().rowCount()));
+    liveScenario(form);
     readAllFiles(form, meter.meter());
     installMessageSink(nullptr);
     return 0;

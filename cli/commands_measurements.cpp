@@ -2,9 +2,11 @@
 //
 //   sondrel --port 3 level 55.25            level at 55.25 MHz: 84.1
 //   sondrel --port 3 cn 55.25 --json        {"freq": 55.25, "cn": 43}
+//   sondrel --port 3 level 55.25 --watch    a reading a line until Ctrl-C, then the figures
 #include "command_registry.h"
 #include "commands_report.h"
 #include "common/option_texts.h"
+#include "level_watch.h"
 
 #include <charconv>
 #include <cmath>
@@ -46,11 +48,19 @@ class LevelCommand final : public Command {
   public:
     void configure(CLI::App& command) override {
         command.add_option("FREQ", freq_, "frequency in MHz")->required();
+        auto* watch =
+            command.add_flag("--watch", watch_,
+                             "read again and again, each reading on a line, until Ctrl-C; then "
+                             "the lowest, highest and current level and readings a second");
+        command.add_option("--seconds", seconds_, "with --watch: stop after this many seconds")
+            ->check(CLI::PositiveNumber)
+            ->needs(watch);
         command.footer(
             "The level is in the unit the meter is set to (see sondrel set level-unit).");
         report_.addOptions(command);
     }
     int run(Session& session) override {
+        if (watch_) return watchLevel(session, freq_, seconds_, report_.json());
         std::vector<Variant> args{Variant::r8(freq_), Variant()};
         if (!callDone(session, "GetLevelByFrequence", args))
             return report_.notDone(session, "GetLevelByFrequence");
@@ -61,6 +71,8 @@ class LevelCommand final : public Command {
 
   private:
     double freq_ = 0;
+    bool watch_ = false;
+    std::optional<double> seconds_;
     Report report_;
 };
 

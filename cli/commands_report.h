@@ -22,6 +22,8 @@ class Report {
     void addOptions(CLI::App& command);
     // Prints the outcome, as JSON fields or as the text; returns exit status 0.
     int done(const Json& fields, const std::string& text) const;
+    // True when --json was given.
+    bool json() const { return json_; }
     // Prints that the member was not carried out ({"member": NAME, "result": 0}
     // with --json, with "failure" and "reason" when the library knows why;
     // else one line on standard error saying why); returns the status of that

@@ -10,6 +10,7 @@
 #include "cli_errors.h"
 #include "command_registry.h"
 #include "commands_report.h"
+#include "interrupts.h"
 #include "level_survey.h"
 #include "offscreen_gui.h"
 #include "output_paths.h"
@@ -20,8 +21,6 @@
 #include "survey_csv.h"
 #include "survey_plan.h"
 
-#include <atomic>
-#include <csignal>
 #include <fstream>
 #include <iostream>
 #include <unistd.h>
@@ -43,37 +42,6 @@ client::SurveyPlan planOfMeter(Session& session) {
         throw UsageError("the meter's active plan could not be read");
     return active.plan;
 }
-
-// Set by SIGINT or SIGTERM during the survey: it stops after the current
-// channel, and what was measured is printed.
-std::atomic<bool> interrupted{false};
-
-extern "C" void interruptSurvey(int) {
-    interrupted = true;
-}
-
-// SIGINT and SIGTERM stop the survey instead of the program while it lives.
-class InterruptsStopTheSurvey {
-  public:
-    InterruptsStopTheSurvey() {
-        interrupted = false;
-        struct sigaction action {};
-        action.sa_handler = interruptSurvey;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &previousInt_);
-        sigaction(SIGTERM, &action, &previousTerm_);
-    }
-    ~InterruptsStopTheSurvey() {
-        sigaction(SIGINT, &previousInt_, nullptr);
-        sigaction(SIGTERM, &previousTerm_, nullptr);
-    }
-    InterruptsStopTheSurvey(const InterruptsStopTheSurvey&) = delete;
-    InterruptsStopTheSurvey& operator=(const InterruptsStopTheSurvey&) = delete;
-
-  private:
-    struct sigaction previousInt_ {};
-    struct sigaction previousTerm_ {};
-};
 
 constexpr const char* MeterSilent = "the meter does not answer";
 constexpr const char* Interrupted = "interrupted";
@@ -203,7 +171,7 @@ class SurveyCommand final : public Command {
         };
         Survey survey;
         {
-            const InterruptsStopTheSurvey stopping;
+            const InterruptsStopLoop stopping; // the survey stops after the current channel
             survey =
                 client::runSurvey(session.connection(), plan, options,
                                   [&](const SurveyResult& r, std::size_t done, std::size_t total) {
@@ -212,7 +180,7 @@ class SurveyCommand final : public Command {
                                           std::cerr << "\rsurvey: " << done << " of " << total
                                                     << " channels" << (done == total ? "\n" : "")
                                                     << std::flush;
-                                      return !interrupted;
+                                      return !interruptRequested();
                                   });
         }
         if (showProgress && survey.stopped) std::cerr << '\n';

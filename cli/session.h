@@ -22,6 +22,8 @@ class Session {
     Session& operator=(const Session&) = delete;
 
     std::optional<int> port() const { return port_; }
+    // The line speed given with --baud, if any.
+    std::optional<unsigned> baud() const { return baud_; }
 
     // The library, loaded on first use; throws client::LoadError.
     client::SondrelLibrary& library();

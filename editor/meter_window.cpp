@@ -4,6 +4,7 @@
 #include "failure_texts.h"
 #include "meter_connection.h"
 #include "meter_files_page.h"
+#include "meter_live_page.h"
 #include "own_texts.h"
 #include "twips.h"
 
@@ -48,6 +49,7 @@ MeterWindow::MeterWindow(Form2& form) : QWidget(&form), form_(form) {
 }
 
 void MeterWindow::addPages() {
+    pages_->addTab(new MeterLivePage(*this), ownText(OwnText::MeterLivePage));
     pages_->addTab(new MeterFilesPage(*this), ownText(OwnText::MeterFilesPage));
 }
 

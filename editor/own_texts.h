@@ -89,7 +89,30 @@ enum class OwnText {
     MeterAnswers,      // the meter answered
     MeterAnswersModel, // %1 the model the meter gave
     // The Live page.
-    MeterLivePage, // its tab
+    MeterLivePage,          // its tab
+    MeterLiveChannel,       // label of the channel list
+    MeterLiveTyped,         // the list's entry for a typed frequency
+    MeterLiveFrequency,     // label of the frequency field, MHz
+    MeterLiveStart,         // starts the live readings
+    MeterLiveCn,            // reads C/N once
+    MeterLiveOffset,        // reads the carrier offset once
+    MeterLiveLevel,         // %1 the level
+    MeterLiveFailed,        // in place of a reading that failed
+    MeterLiveNoReading,     // before the first reading
+    MeterLivePower,         // %1 channel power, %2 dB against the average
+    MeterLiveMer,           // %1 MER in dB
+    MeterLiveBer,           // %1 the bit-error ratio
+    MeterLiveNotLocked,     // the receiver did not lock
+    MeterLiveNoBitErrors,   // no bit errors counted
+    MeterLiveTooManyErrors, // more bit errors than the meter counts
+    MeterLiveCnResult,      // %1 C/N in dB
+    MeterLiveOffsetResult,  // %1 the offset in MHz
+    MeterLiveCnNotRead,     // C/N could not be read
+    MeterLiveOffsetNotRead, // the carrier offset could not be read
+    MeterLiveFigures,       // %1 lowest, %2 highest, %3 current
+    MeterLivePace,          // %1 readings a second, %2 the most the meter's pauses allow
+    MeterLiveBadFrequency,  // the typed frequency is not one the meter tunes to
+    MeterLiveReadingFailed, // what failed, on the state line
 
     // The Instrument page.
     MeterInstrumentPage, // its tab

@@ -35,6 +35,10 @@ int main(int argc, char** argv) {
     app.add_option("--offset", offsets,
                    "MHZ=DB: lift (or sink, negative) the channel at MHZ by DB, to show a channel "
                    "out of limits; 0 dB puts it back; kept in --state");
+    app.add_option("--wander", options.wanderDb,
+                   "let every level drift slowly up to DB either side (a living trace for live "
+                   "readings; default 0: levels stand still); not kept in --state")
+        ->check(CLI::Range(0.0, 20.0));
     app.add_flag("--pace", options.pacing,
                  "take frames and send replies at line speed (10 bits a byte)");
     app.set_version_flag("--version", "korvane-sim 1.25");

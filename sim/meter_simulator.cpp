@@ -23,6 +23,7 @@ MeterSimulator::MeterSimulator(SimulatorOptions options) : options_(std::move(op
     if (options_.tiltPer100MHz) state_.signal.tiltPer100MHz = *options_.tiltPer100MHz;
     for (const LevelOffset& offset : options_.levelOffsets)
         state_.signal.levelOffsets.set(offset);
+    state_.signal.wander.db = options_.wanderDb;
     if (!options_.wireLogFile.empty()) log_.openFile(options_.wireLogFile);
     pty_.setPacing(options_.pacing);
     registerLinkCommands(table_, state_);

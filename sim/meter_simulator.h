@@ -27,6 +27,7 @@ struct SimulatorOptions {
     bool pacing = false;     // take frames and send replies at line speed
     std::optional<double> tiltPer100MHz;   // set the spectrum's tilt (and keep it in the state)
     std::vector<LevelOffset> levelOffsets; // set channels off their level (kept too)
+    double wanderDb = 0;                   // let levels drift this far (not kept)
 };
 
 class MeterSimulator {

@@ -87,7 +87,8 @@ int SignalModel::carrierOffsetKHz(const ModelChannel& channel) const {
 double SignalModel::carrierLevel(const ModelChannel& channel) const {
     const double base = isDigital(channel) ? digitalPower : videoLevel;
     return base + tiltPer100MHz * (channel.mhz - 50.0) / 100.0 +
-           levelSpread * fixedSpread(channel.mhz, LevelSalt) + levelOffsets.at(channel.mhz);
+           levelSpread * fixedSpread(channel.mhz, LevelSalt) + levelOffsets.at(channel.mhz) +
+           wander.now(channel.mhz);
 }
 
 double SignalModel::noiseAt(double mhz) const {

@@ -24,6 +24,7 @@
 #pragma once
 
 #include "level_offsets.h"
+#include "level_wander.h"
 
 #include <cstdint>
 #include <nlohmann/json.hpp>
@@ -72,6 +73,8 @@ struct SignalModel {
     std::uint32_t tunedKHz = 48250;
     // Channels set off their usual level (a demonstration's out-of-limit channels).
     LevelOffsets levelOffsets;
+    // Levels drifting over time (a demonstration's living trace; off by default).
+    LevelWander wander;
 
     // Lowest and highest frequency the meter tunes to, kHz.
     static constexpr std::uint32_t LowestKHz = 5'000;

@@ -1,7 +1,6 @@
 #include "digital_quality.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace sondrel::client {
 namespace {
@@ -12,26 +11,54 @@ constexpr float NoBitErrors = 100;
 constexpr float TooManyBitErrors = 99;
 
 DigitalQualityReading readOne(_KorvaneConnection& meter, int number) {
-    DigitalQualityReading reading{number, {}, {}, true};
+    const DigitalReading read = readDigital(meter, number);
+    DigitalQualityReading reading{number, read.mer, {}, false};
+    switch (read.state) {
+    case DigitalReading::State::Failed:
+    case DigitalReading::State::NotLocked:
+        return {number, {}, {}, true};
+    case DigitalReading::State::NoBitErrors:
+        reading.ber = 0.0;
+        break;
+    // More errors than the meter counts: beyond any limit.
+    case DigitalReading::State::TooManyBitErrors:
+        reading.ber = 1.0;
+        break;
+    case DigitalReading::State::Measured:
+        reading.ber = read.ber;
+        break;
+    }
+    return reading;
+}
+
+} // namespace
+
+DigitalReading readDigital(_KorvaneConnection& meter, int number) {
+    DigitalReading reading;
     if (number < 0 || number > 255) return reading; // not a channel the meter can name
     float power = 0, fromAverage = 0, mer = 0, ber = 0;
     std::int16_t exponent = 0, mantissa = 0;
     Variant result;
     const HResult hr = meter.ReadDigi(static_cast<std::int16_t>(number), &power, &fromAverage, &mer,
                                       &ber, &exponent, &mantissa, &result);
-    if (failed(hr) || result.toNumber() != 1.0 || ber == NotLocked) return reading;
-    reading.failed = false;
-    reading.mer = std::round(mer * 10.0) / 10.0;
-    if (ber == NoBitErrors)
-        reading.ber = 0.0;
-    else if (ber == TooManyBitErrors)
-        reading.ber = 1.0; // more errors than the meter counts: beyond any limit
-    else
+    if (failed(hr) || result.toNumber() != 1.0) return reading;
+    reading.power = inTenths(power);
+    reading.powerFromAverage = inTenths(fromAverage);
+    if (ber == NotLocked) {
+        reading.state = DigitalReading::State::NotLocked;
+        return reading;
+    }
+    reading.mer = inTenths(mer);
+    if (ber == NoBitErrors) {
+        reading.state = DigitalReading::State::NoBitErrors;
+    } else if (ber == TooManyBitErrors) {
+        reading.state = DigitalReading::State::TooManyBitErrors;
+    } else {
+        reading.state = DigitalReading::State::Measured;
         reading.ber = static_cast<double>(ber);
+    }
     return reading;
 }
-
-} // namespace
 
 std::vector<DigitalQualityReading> readDigitalQuality(_KorvaneConnection& meter,
                                                       const Survey& survey,

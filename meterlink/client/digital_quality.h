@@ -18,6 +18,23 @@ struct DigitalQualityReading {
     friend bool operator==(const DigitalQualityReading&, const DigitalQualityReading&) = default;
 };
 
+// One ReadDigi of a digital channel, its markers told apart.
+struct DigitalReading {
+    enum class State {
+        Failed,      // the member did not answer (or the channel has no number the meter takes)
+        NotLocked,   // the receiver did not lock: power only
+        Measured,    // MER and BER measured
+        NoBitErrors, // MER measured, no bit errors counted
+        TooManyBitErrors, // MER measured, more bit errors than the meter counts
+    };
+    State state = State::Failed;
+    double power = 0;            // channel power, in the meter's level unit
+    double powerFromAverage = 0; // dB against the average of the plan's digital channels
+    std::optional<double> mer;   // dB, when measured
+    std::optional<double> ber;   // the ratio, only in State::Measured
+};
+DigitalReading readDigital(_KorvaneConnection& meter, int number);
+
 // The MER and BER of every digital channel the survey measured, in its order.
 // `progress` as runSurvey's; returning false stops before the next channel.
 std::vector<DigitalQualityReading> readDigitalQuality(_KorvaneConnection& meter,

@@ -15,7 +15,8 @@ bool carriedOut(HResult hr, const Variant& result) {
     return !failed(hr) && result.toNumber() == 1.0;
 }
 
-// The meter sends tenths; single precision would turn 82.3 into 82.3000031.
+} // namespace
+
 double inTenths(double value) {
     return std::round(value * 10.0) / 10.0;
 }
@@ -29,6 +30,8 @@ std::optional<double> analogueLevel(_KorvaneConnection& meter, double mhz) {
     return inTenths(*value);
 }
 
+namespace {
+
 std::optional<double> digitalPower(_KorvaneConnection& meter, int number) {
     if (number < 0 || number > 255) return std::nullopt; // not a channel the meter can name
     float power = 0, fromAverage = 0;
@@ -39,6 +42,8 @@ std::optional<double> digitalPower(_KorvaneConnection& meter, int number) {
     return inTenths(power);
 }
 
+} // namespace
+
 std::optional<int> carrierToNoise(_KorvaneConnection& meter, double mhz) {
     Variant cn, result;
     const HResult hr = meter.GetCN(Variant::r8(mhz), &cn, &result);
@@ -47,6 +52,19 @@ std::optional<int> carrierToNoise(_KorvaneConnection& meter, double mhz) {
     if (!value) return std::nullopt;
     return static_cast<int>(*value);
 }
+
+std::optional<double> carrierOffset(_KorvaneConnection& meter, double mhz) {
+    Variant offset, result;
+    const HResult hr = meter.GetFreqOffset(Variant::r8(mhz), &offset, &result);
+    if (!carriedOut(hr, result) || offset.type() != VarType::Bstr) return std::nullopt;
+    const std::string& text = offset.asBstr();
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+namespace {
 
 SurveyResult measure(_KorvaneConnection& meter, const SurveyChannel& channel,
                      const SurveyOptions& options) {

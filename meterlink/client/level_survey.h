@@ -59,6 +59,16 @@ struct ActivePlan {
 };
 ActivePlan readActivePlan(_KorvaneConnection& meter);
 
+// A value the meter sends in tenths, as the decimal it stands for: single
+// precision would turn 82.3 into 82.3000031.
+double inTenths(double value);
+// The level at mhz (GetLevelByFrequence), in tenths; nullopt when it failed.
+std::optional<double> analogueLevel(_KorvaneConnection& meter, double mhz);
+// The C/N of the carrier at mhz (GetCN), dB; nullopt when it failed.
+std::optional<int> carrierToNoise(_KorvaneConnection& meter, double mhz);
+// How far the carrier at mhz sits from it (GetFreqOffset), MHz; nullopt when it failed.
+std::optional<double> carrierOffset(_KorvaneConnection& meter, double mhz);
+
 // One measured channel. A failed measurement has no level: it is never 0 dB.
 struct SurveyResult {
     SurveyChannel channel;
