@@ -3,6 +3,7 @@
 #include "Form2.h"
 #include "failure_texts.h"
 #include "meter_connection.h"
+#include "meter_instrument_page.h"
 #include "own_texts.h"
 #include "twips.h"
 
@@ -46,7 +47,9 @@ MeterWindow::MeterWindow(Form2& form) : QWidget(&form), form_(form) {
     resize(760, 520);
 }
 
-void MeterWindow::addPages() {}
+void MeterWindow::addPages() {
+    pages_->addTab(new MeterInstrumentPage(*this), ownText(OwnText::MeterInstrumentPage));
+}
 
 void MeterWindow::applyTexts() {
     setWindowTitle(ownText(OwnText::MeterTitle));

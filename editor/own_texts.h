@@ -93,6 +93,33 @@ enum class OwnText {
 
     // The Instrument page.
     MeterInstrumentPage, // its tab
+    MeterInstrumentRead, // reads every setting the meter reports
+    MeterModel,          // row labels
+    MeterVolume,
+    MeterLevelUnit,
+    MeterTemperatureUnit,
+    MeterBacklight,
+    MeterSwitchOff,
+    MeterStep,
+    MeterLimits,
+    MeterClock,
+    MeterLineSpeed,
+    MeterSet,              // sends one row's value
+    MeterNotReported,      // the meter has no way to report this setting
+    MeterReported,         // %1 the value the meter reported
+    MeterNotRead,          // %1 why the reading failed
+    MeterConfirmed,        // %1 the value set, reported back by the meter
+    MeterDiffers,          // %1 the value sent, %2 what the meter reports instead
+    MeterUnconfirmed,      // %1 the value sent to a meter that does not report it back
+    MeterNotSet,           // %1 the value, %2 why it was not set
+    MeterReadFailed,       // state line: reading the settings failed
+    MeterSetFailed,        // state line: a change failed
+    MeterClockSet,         // the clock's button
+    MeterClockToSend,      // %1 the computer's date and time, before sending
+    MeterClockSent,        // %1 the date and time sent
+    MeterLineSpeedChange,  // the line speed's button
+    MeterLineSpeedWarning, // %1 the new speed: asks before changing
+    MeterLineSpeedNow,     // %1 the speed the meter now listens at
 
     // The Stored files page.
     MeterFilesPage, // its tab
