@@ -4,6 +4,7 @@
 #include "failure_texts.h"
 #include "meter_connection.h"
 #include "meter_instrument_page.h"
+#include "meter_screen_page.h"
 #include "own_texts.h"
 #include "twips.h"
 
@@ -49,6 +50,7 @@ MeterWindow::MeterWindow(Form2& form) : QWidget(&form), form_(form) {
 
 void MeterWindow::addPages() {
     pages_->addTab(new MeterInstrumentPage(*this), ownText(OwnText::MeterInstrumentPage));
+    pages_->addTab(new MeterScreenPage(*this), ownText(OwnText::MeterScreenPage));
 }
 
 void MeterWindow::applyTexts() {

@@ -167,7 +167,8 @@ constexpr std::array ownTable{
     OwnEntry{OwnText::MeterUnconfirmed, "已发送 %1，仪表接收了命令但不回报设置值",
              "%1 sent; the meter took it but does not report the setting back"},
     OwnEntry{OwnText::MeterNotSet, "%1 未设置：%2", "%1 not set: %2"},
-    OwnEntry{OwnText::MeterReadFailed, "读取仪表设置失败。", "Reading the meter's settings failed."},
+    OwnEntry{OwnText::MeterReadFailed, "读取仪表设置失败。",
+             "Reading the meter's settings failed."},
     OwnEntry{OwnText::MeterSetFailed, "更改仪表设置失败。", "Changing the meter's setting failed."},
     OwnEntry{OwnText::MeterClockSet, "将仪表时钟设为本机时间",
              "Set the meter's clock to this computer's time"},
@@ -191,6 +192,27 @@ constexpr std::array ownTable{
 
     // The Screen page.
     OwnEntry{OwnText::MeterScreenPage, "屏幕", "Screen"},
+    OwnEntry{OwnText::MeterScreenForm, "传送方式：", "Form:"},
+    OwnEntry{OwnText::MeterScreenSmall, "小屏（64 字节块）", "small (64-byte blocks)"},
+    OwnEntry{OwnText::MeterScreenBig, "大屏（160 字节块）", "big (160-byte blocks)"},
+    OwnEntry{OwnText::MeterScreenSize, "屏幕尺寸：", "Display size:"},
+    OwnEntry{OwnText::MeterScreenCapture, "截取屏幕", "Capture"},
+    OwnEntry{OwnText::MeterScreenZoom, "放大：", "Zoom:"},
+    OwnEntry{OwnText::MeterScreenSave, "保存为 PNG...", "Save PNG..."},
+    OwnEntry{OwnText::MeterScreenCopy, "复制", "Copy"},
+    OwnEntry{OwnText::MeterScreenRefresh, "自动刷新，间隔", "Refresh every"},
+    OwnEntry{OwnText::MeterScreenSeconds, " 秒", " s"},
+    OwnEntry{OwnText::MeterScreenCaptured, "%1×%2 像素，截取于 %3", "%1×%2 pixels, captured at %3"},
+    OwnEntry{OwnText::MeterScreenBadSize, "屏幕尺寸应为 宽x高，宽度为 8 的倍数，例如 128x64。",
+             "The display size is WIDTHxHEIGHT with a width that is a multiple of 8, such as "
+             "128x64."},
+    OwnEntry{OwnText::MeterScreenTooBig, "%1 的图像超出了仪表发来的 %2 字节。",
+             "A %1 picture does not fit the %2 bytes the meter sent."},
+    OwnEntry{OwnText::MeterScreenFailed, "截取仪表屏幕失败。",
+             "Capturing the meter's screen failed."},
+    OwnEntry{OwnText::MeterScreenNotSaved, "图像未保存到 %1：%2",
+             "The picture was not saved to %1: %2"},
+    OwnEntry{OwnText::MeterScreenPngFilter, "PNG 图像 (*.png)", "PNG pictures (*.png)"},
 
     // The survey window's limits, history and report.
     OwnEntry{OwnText::SurveyLimits, "限值：", "Limits:"},

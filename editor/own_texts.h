@@ -125,7 +125,23 @@ enum class OwnText {
     MeterFilesPage, // its tab
 
     // The Screen page.
-    MeterScreenPage, // its tab
+    MeterScreenPage,  // its tab
+    MeterScreenForm,  // label of the block form picker
+    MeterScreenSmall, // the forms
+    MeterScreenBig,
+    MeterScreenSize,      // label of the display's size
+    MeterScreenCapture,   // copies the meter's screen
+    MeterScreenZoom,      // label of the whole-number zoom
+    MeterScreenSave,      // saves the picture as a PNG file
+    MeterScreenCopy,      // copies the picture to the clipboard
+    MeterScreenRefresh,   // check box: capture again every few seconds
+    MeterScreenSeconds,   // the interval's unit
+    MeterScreenCaptured,  // %1 width, %2 height, %3 time of the capture
+    MeterScreenBadSize,   // the size is not WIDTHxHEIGHT with a width a multiple of 8
+    MeterScreenTooBig,    // %1 the size, %2 bytes the meter sent
+    MeterScreenFailed,    // state line: the capture failed
+    MeterScreenNotSaved,  // %1 the file, %2 why
+    MeterScreenPngFilter, // the save dialog's filter
 
     // The survey window's limits, history and report.
     SurveyLimits,   // label of the limits profile picker
