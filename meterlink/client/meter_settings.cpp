@@ -99,7 +99,8 @@ bool followLineSpeed(_KorvaneConnection& meter, unsigned baud) {
     auto code = baudCodeOf(baud);
     if (!code) return false;
     std::int16_t result = 0;
-    return answered(meter.SetupBaudRate(&*code, &result), result);
+    const HResult hr = meter.SetupBaudRate(&*code, &result);
+    return answered(hr, result);
 }
 
 ComDate computerClock() {
