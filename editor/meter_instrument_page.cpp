@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSizePolicy>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -170,12 +171,14 @@ MeterInstrumentPage::MeterInstrumentPage(MeterWindow& window) : window_(window) 
         choices_[setting.id] = combo;
     }
     auto* limits = new QWidget(this);
-    auto* limitsLayout = new QHBoxLayout(limits);
+    auto* limitsLayout = new QGridLayout(limits);
     limitsLayout->setContentsMargins(0, 0, 0, 0);
-    for (auto& spin : limits_) {
+    constexpr int LimitsARow = LimitCount / 2;
+    for (int i = 0; i < LimitCount; ++i) {
+        auto*& spin = limits_[static_cast<std::size_t>(i)];
         spin = new QSpinBox(limits);
         spin->setRange(0, 255);
-        limitsLayout->addWidget(spin);
+        limitsLayout->addWidget(spin, i / LimitsARow, i % LimitsARow);
     }
     clockToSend_ = new QLabel(this);
     lineSpeed_ = new QComboBox(this);
@@ -221,10 +224,19 @@ void MeterInstrumentPage::addRow(Row row, const QString& label, QWidget* control
     auto* status = new QLabel(this);
     status->setWordWrap(true);
     status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Controls and buttons keep their natural width; the meter's word gets the rest.
+    control->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+    button->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     grid_->addWidget(new QLabel(label, this), line, 0);
     grid_->addWidget(control, line, 1);
-    grid_->addWidget(button, line, 2);
-    grid_->addWidget(status, line, 3);
+    if (row == Row::Clock) {
+        // The clock's long command takes the row's end, what was sent the line below.
+        grid_->addWidget(button, line, 2, 1, 2, Qt::AlignLeft);
+        grid_->addWidget(status, line + 1, 1, 1, 3);
+    } else {
+        grid_->addWidget(button, line, 2);
+        grid_->addWidget(status, line, 3);
+    }
     setButtons_[row] = button;
     statuses_[row] = status;
     if (row == Row::LineSpeed)
