@@ -28,9 +28,10 @@ const Glyph* glyphOf(char c) {
     return nullptr; // a blank
 }
 
-void flipPixel(sondrel::Bytes& picture, int width, int x, int y) {
-    picture[static_cast<std::size_t>(y * (width / 8) + x / 8)] ^=
-        static_cast<std::uint8_t>(0x80 >> (x % 8));
+void putPixel(sondrel::Bytes& picture, int width, int x, int y, bool dark) {
+    auto& byte = picture[static_cast<std::size_t>(y * (width / 8) + x / 8)];
+    const auto bit = static_cast<std::uint8_t>(0x80 >> (x % 8));
+    byte = dark ? byte | bit : byte & static_cast<std::uint8_t>(~bit);
 }
 
 } // namespace
@@ -45,6 +46,10 @@ void drawReadout(sondrel::Bytes& picture, int width, int height, const std::stri
     const int textWidth = static_cast<int>(text.size()) * Advance - 1;
     const int left = width - RightMargin - textWidth;
     if (left < 1 + RightMargin || height < Top + GlyphHeight + 2) return;
+    // A light box with a pixel of margin, then the text dark on it.
+    for (int y = Top - 1; y <= Top + GlyphHeight; ++y)
+        for (int x = left - 1; x <= left + textWidth; ++x)
+            putPixel(picture, width, x, y, false);
     for (std::size_t i = 0; i < text.size(); ++i) {
         const Glyph* glyph = glyphOf(text[i]);
         if (!glyph) continue;
@@ -52,7 +57,7 @@ void drawReadout(sondrel::Bytes& picture, int width, int height, const std::stri
         for (int row = 0; row < GlyphHeight; ++row)
             for (int column = 0; column < GlyphWidth; ++column)
                 if (glyph->rows[static_cast<std::size_t>(row)] & (4 >> column))
-                    flipPixel(picture, width, x0 + column, Top + row);
+                    putPixel(picture, width, x0 + column, Top + row, true);
     }
 }
 

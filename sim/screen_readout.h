@@ -1,7 +1,7 @@
 // The readout line of the simulated meter's spectrum screen: the tuned
 // frequency and the level measured there ("474.00MHZ 78.5DBUV"), in a 3x5
-// pixel font at the top right, drawn inverted so it stays legible over a tall
-// carrier. A display too small for it shows none.
+// pixel font at the top right, dark on a light box so it stays legible over a
+// tall carrier or the marker line. A display too small for it shows none.
 #pragma once
 
 #include "frame.h"
