@@ -104,7 +104,9 @@ struct SetCase {
     OwnText said;                                  // the row's verdict
 };
 
-void PrintTo(const SetCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const SetCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class SettingOneValue : public MeterInstrumentPageTest,
                         public ::testing::WithParamInterface<SetCase> {};
@@ -232,6 +234,21 @@ TEST_F(MeterInstrumentPageTest, TheLineSpeedChangesOnlyAfterAWarningAndLaterJobs
     waitForJob();
     EXPECT_EQ(meter->withState([](auto& s) { return s.link.baud; }), 9600u);
     EXPECT_EQ(meterLineSpeed(), 9600u);
+}
+
+TEST_F(MeterInstrumentPageTest, ChoosingTheSpeedTheMeterListensAtBringsTheEditorBackInStep) {
+    // Set to 19200 earlier (by sondrel, or before the editor started).
+    meter->withState([](auto& s) { s.link.baud = 19200; });
+    read();
+    EXPECT_TRUE(page->model()->text().isEmpty()) << "9600 is noise to the meter";
+
+    page->lineSpeed()->setCurrentText(QStringLiteral("19200"));
+    ASSERT_TRUE(page->changeLineSpeed());
+    waitForJob();
+    EXPECT_EQ(page->status(Row::LineSpeed)->text(), ownText(OwnText::MeterLineSpeedNow).arg(19200));
+    EXPECT_EQ(meterLineSpeed(), 19200u);
+    read();
+    EXPECT_FALSE(page->model()->text().isEmpty());
 }
 
 TEST_F(MeterInstrumentPageTest, ASilentMeterGivesTheReasonAndShowsNothingAsRead) {
