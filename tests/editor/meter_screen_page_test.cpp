@@ -11,7 +11,9 @@
 #include "toolbar.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -109,6 +111,10 @@ TEST_P(ScreenInBothForms, ThePictureIsTheMetersRasterPixelForPixelAndSavesAsPng)
     expectRaster(saved, raster, c.width, c.height, 3);
     EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32),
               page->shownPicture().convertToFormat(QImage::Format_RGB32));
+
+    page->copyButton()->click();
+    const QImage copied = QGuiApplication::clipboard()->image();
+    expectRaster(copied, raster, c.width, c.height, 3);
 }
 
 INSTANTIATE_TEST_SUITE_P(
