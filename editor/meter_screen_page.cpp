@@ -20,18 +20,20 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTime>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 
 namespace plandex {
 namespace {
 
 constexpr const char* DefaultSize = "128x64";
-constexpr int DefaultZoom = 4, MostZoom = 12;
+constexpr int DefaultZoom = 4, MostZoom = 12, MostShownSide = 2048;
 constexpr int DefaultRefreshSeconds = 10, FewestRefreshSeconds = 2, MostRefreshSeconds = 600;
 // A dark pixel as the meter's display shows it, on its light background.
 constexpr QRgb DarkPixel = qRgb(0x10, 0x18, 0x20);
@@ -157,6 +159,7 @@ void MeterScreenPage::showPicture() {
     } else if (buffer_) {
         if (const auto grid = sondrel::client::pixelGridOf(*buffer_, *geometry)) {
             picture_ = imageOf(*grid);
+            limitZoom();
             caption_->setText(ownText(OwnText::MeterScreenCaptured)
                                   .arg(geometry->width)
                                   .arg(geometry->height)
@@ -178,6 +181,17 @@ QImage MeterScreenPage::shownPicture() const {
     // Nearest neighbour at a whole factor: every pixel of the meter a sharp square.
     return picture_.scaled(picture_.width() * zoom_->value(), picture_.height() * zoom_->value(),
                            Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
+void MeterScreenPage::limitZoom() {
+    // A big display at a high factor would be tens of megabytes to scale and
+    // show at once on the window's thread: keep the picture within MostShownSide.
+    const int most = picture_.isNull()
+                         ? MostZoom
+                         : std::clamp(MostShownSide / std::max(picture_.width(), picture_.height()),
+                                      1, MostZoom);
+    const QSignalBlocker quiet(zoom_);
+    zoom_->setMaximum(most);
 }
 
 bool MeterScreenPage::savePng(const QString& path) {

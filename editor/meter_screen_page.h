@@ -65,6 +65,7 @@ class MeterScreenPage : public QWidget {
     void updateRefresh();
     // Turns the last buffer into the picture at the size given, and shows it.
     void showPicture();
+    void limitZoom();
     void saveWithDialog();
 
     MeterWindow& window_;

@@ -151,6 +151,17 @@ TEST_F(MeterScreenPageTest, ASizeBeyondWhatTheMeterSentShowsNoPictureButSaysWhy)
     EXPECT_EQ(page->caption()->text(), ownText(OwnText::MeterScreenBadSize));
 }
 
+TEST_F(MeterScreenPageTest, AWideDisplayIsNotEnlargedBeyondWhatTheWindowCanShowAtOnce) {
+    const sondrel::Bytes raster =
+        showRandomPicture(ScreenMemory::Form::Small, 512, 8, ScreenMemory::Order::Ascending);
+    capture(MeterScreenPage::Small, QStringLiteral("512x8"));
+    page->zoom()->setValue(page->zoom()->maximum());
+    const int zoom = page->zoom()->value();
+    EXPECT_GE(zoom, 2);
+    EXPECT_LE(page->shownPicture().width(), 2048);
+    expectRaster(page->shownPicture(), raster, 512, 8, zoom);
+}
+
 TEST_F(MeterScreenPageTest, APictureThatCannotBeWrittenSaysSo) {
     showRandomPicture(ScreenMemory::Form::Small, 64, 32, ScreenMemory::Order::Ascending);
     capture(MeterScreenPage::Small, QStringLiteral("64x32"));
