@@ -207,6 +207,19 @@ TEST_F(MeterScreenPageTest, TheRefreshSkipsWhileAnotherJobRunsAndNeverQueues) {
         << "every capture came from a tick, none queued";
 }
 
+TEST_F(MeterScreenPageTest, AClosedWindowIsNotRefreshed) {
+    page->refreshSeconds()->setValue(page->refreshSeconds()->minimum());
+    page->refresh()->setChecked(true);
+    window->close();
+    QTest::qWait(page->refreshSeconds()->value() * 1000 + 500);
+    EXPECT_EQ(page->refreshesStarted(), 0);
+    EXPECT_FALSE(window->jobRunning());
+    window->show();
+    ASSERT_EVENTUALLY(page->refreshesStarted() >= 1, 10000);
+    page->refresh()->setChecked(false);
+    ASSERT_EVENTUALLY(!window->jobRunning(), 30000);
+}
+
 TEST_F(MeterScreenPageTest, ASilentMeterClearsThePictureAndGivesTheReason) {
     showRandomPicture(ScreenMemory::Form::Small, 64, 32, ScreenMemory::Order::Ascending);
     capture(MeterScreenPage::Small, QStringLiteral("64x32"));
