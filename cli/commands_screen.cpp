@@ -10,43 +10,21 @@
 #include "cli_errors.h"
 #include "command_registry.h"
 #include "commands_report.h"
+#include "screen_picture.h"
 
-#include <charconv>
 #include <fstream>
-#include <optional>
-#include <string_view>
 
 namespace sondrel::cli {
 namespace {
 
-// A picture's size; width 0 for no picture.
-struct Geometry {
-    int width = 0;
-    int height = 0;
-    // Bytes of its raster, one bit a pixel; counted wide, as no int need hold it.
-    std::size_t rasterBytes() const {
-        return static_cast<std::size_t>(width / 8) * static_cast<std::size_t>(height);
-    }
-};
+using client::ScreenGeometry;
 
-// A whole number above 0 that an int holds; nullopt for anything else.
-std::optional<int> positiveNumber(std::string_view text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value <= 0) return std::nullopt;
-    return value;
-}
-
-Geometry geometryOf(const std::string& text) {
-    const auto x = text.find('x');
-    const auto width = positiveNumber(std::string_view(text).substr(0, x));
-    const auto height = x == std::string::npos
-                            ? std::nullopt
-                            : positiveNumber(std::string_view(text).substr(x + 1));
-    if (!width || !height || *width % 8 != 0)
+ScreenGeometry geometryOf(const std::string& text) {
+    const auto geometry = client::screenGeometryOf(text);
+    if (!geometry)
         throw UsageError("--pbm takes WIDTHxHEIGHT with a width that is a multiple of 8, not " +
                          text);
-    return {*width, *height};
+    return *geometry;
 }
 
 class ScreenCommand final : public Command {
@@ -59,20 +37,25 @@ class ScreenCommand final : public Command {
     }
 
     int run(Session& session) override {
-        const Geometry picture = pbm_.empty() ? Geometry{} : geometryOf(pbm_);
-        const bool image = picture.width > 0;
+        const bool image = !pbm_.empty();
         const char* member = big_ ? "ReadSLMScreenBig" : "ReadSLMScreen";
+        // Checked before the meter is asked: a wrong size is the user's mistake.
+        const ScreenGeometry picture = image ? geometryOf(pbm_) : ScreenGeometry{};
         std::vector<Variant> args{Variant::bytes({})};
         if (!callDone(session, member, args)) return report_.notDone(session, member);
         const auto& buffer = args[0].asBytes().items;
 
+        std::string contents;
+        if (image) {
+            auto pbm = client::pbmOf(buffer, picture);
+            if (!pbm) throw UsageError("a " + pbm_ + " picture does not fit the screen buffer");
+            contents = std::move(*pbm);
+        } else {
+            contents.assign(buffer.begin(), buffer.end());
+        }
         const std::size_t bytes = image ? picture.rasterBytes() : buffer.size();
-        if (bytes > buffer.size())
-            throw UsageError("a " + pbm_ + " picture does not fit the screen buffer");
         std::ofstream file(out_, std::ios::binary | std::ios::trunc);
-        if (image) file << "P4\n" << picture.width << ' ' << picture.height << '\n';
-        file.write(reinterpret_cast<const char*>(buffer.data()),
-                   static_cast<std::streamsize>(bytes));
+        file.write(contents.data(), static_cast<std::streamsize>(contents.size()));
         if (!file.flush()) throw UsageError("cannot write " + out_);
         Json fields{{"out", out_}, {"format", image ? "pbm" : "raw"}, {"bytes", bytes}};
         return report_.done(fields, "screen: " + std::to_string(bytes) + " bytes " +

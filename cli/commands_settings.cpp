@@ -10,47 +10,15 @@
 #include "common/com_date.h"
 #include "common/dispatch_coercion.h"
 #include "common/option_texts.h"
+#include "meter_settings.h"
 
-#include <algorithm>
 #include <map>
 
 namespace sondrel::cli {
 namespace {
 
-std::vector<std::string> textsOf(const OptionTable& table) {
-    std::vector<std::string> texts;
-    for (const auto& option : table.entries())
-        texts.emplace_back(option.text);
-    return texts;
-}
-
-// A setting given and reported as one of its option texts.
-struct TextSetting {
-    const char* name;
-    const char* description;
-    const char* setMember;  // writes back what the meter now has, or nothing
-    const char* readMember; // nullptr: the meter cannot report it
-    std::vector<std::string> choices;
-};
-
-const std::vector<TextSetting>& textSettings() {
-    static const std::vector<TextSetting> settings{
-        {"level-unit", "unit of level readings", "SetupLevelUnit", nullptr, textsOf(LevelUnits)},
-        {"temperature-unit", "unit of the temperature display", "SetupTemperatureUnit",
-         "ReadTemperatureUnit", textsOf(TemperatureUnits)},
-        {"switch-off", "automatic switch-off", "SetupShutdownTime", "ReadShutdownUnit",
-         textsOf(ShutdownTimes)},
-        {"backlight", "display backlight", "SetupBackLight", nullptr, textsOf(BacklightTimes)},
-        {"step", "tuning step", "SetupFreqStep", nullptr,
-         [] {
-             std::vector<std::string> texts;
-             for (const auto& option : freqStepOptions())
-                 texts.emplace_back(option.text);
-             return texts;
-         }()},
-    };
-    return settings;
-}
+using client::TextSetting;
+using client::textSettings;
 
 class ModelCommand final : public Command {
   public:
@@ -191,7 +159,7 @@ class SetCommand final : public Command {
     int setClock(Session& session) {
         std::optional<ComDate> when;
         if (when_.empty()) {
-            when = ComDate{todayLocal().value + timeOfDayLocal().value};
+            when = client::computerClock();
         } else {
             when = parseDate(when_);
             if (!when) throw UsageError("clock takes a date and time such as 2009-08-25T13:45:30");
@@ -205,10 +173,8 @@ class SetCommand final : public Command {
     }
 
     int setBaud(Session& session) {
-        const auto rates = baudRates();
-        const auto code = static_cast<std::uint8_t>(
-            std::find(rates.begin(), rates.end(), static_cast<unsigned>(std::stoul(rate_))) -
-            rates.begin());
+        // The choices are the meter's speeds, so the code is always found.
+        const std::uint8_t code = *client::baudCodeOf(static_cast<unsigned>(std::stoul(rate_)));
         std::vector<Variant> args{Variant::ui1(code)};
         if (!callDone(session, "SetupBaudRate", args))
             return report_.notDone(session, "SetupBaudRate");

@@ -4,7 +4,9 @@
 #include "failure_texts.h"
 #include "meter_connection.h"
 #include "meter_files_page.h"
+#include "meter_instrument_page.h"
 #include "meter_live_page.h"
+#include "meter_screen_page.h"
 #include "own_texts.h"
 #include "twips.h"
 
@@ -50,7 +52,9 @@ MeterWindow::MeterWindow(Form2& form) : QWidget(&form), form_(form) {
 
 void MeterWindow::addPages() {
     pages_->addTab(new MeterLivePage(*this), ownText(OwnText::MeterLivePage));
+    pages_->addTab(new MeterInstrumentPage(*this), ownText(OwnText::MeterInstrumentPage));
     pages_->addTab(new MeterFilesPage(*this), ownText(OwnText::MeterFilesPage));
+    pages_->addTab(new MeterScreenPage(*this), ownText(OwnText::MeterScreenPage));
 }
 
 void MeterWindow::applyTexts() {

@@ -175,6 +175,45 @@ constexpr std::array ownTable{
 
     // The Instrument page.
     OwnEntry{OwnText::MeterInstrumentPage, "仪表设置", "Instrument"},
+    OwnEntry{OwnText::MeterInstrumentRead, "从仪表读取", "Read from the meter"},
+    OwnEntry{OwnText::MeterModel, "型号：", "Model:"},
+    OwnEntry{OwnText::MeterVolume, "音量：", "Volume:"},
+    OwnEntry{OwnText::MeterLevelUnit, "电平单位：", "Level unit:"},
+    OwnEntry{OwnText::MeterTemperatureUnit, "温度单位：", "Temperature unit:"},
+    OwnEntry{OwnText::MeterBacklight, "背光：", "Backlight:"},
+    OwnEntry{OwnText::MeterSwitchOff, "自动关机：", "Automatic switch-off:"},
+    OwnEntry{OwnText::MeterStep, "调谐步进：", "Tuning step:"},
+    OwnEntry{OwnText::MeterLimits, "限值：", "Limits:"},
+    OwnEntry{OwnText::MeterClock, "时钟：", "Clock:"},
+    OwnEntry{OwnText::MeterLineSpeed, "通信速率：", "Line speed:"},
+    OwnEntry{OwnText::MeterSet, "设置", "Set"},
+    OwnEntry{OwnText::MeterNotReported, "仪表不报告此项", "the meter does not report it"},
+    OwnEntry{OwnText::MeterReported, "仪表报告：%1", "the meter reports %1"},
+    OwnEntry{OwnText::MeterNotRead, "未读到：%1", "not read: %1"},
+    OwnEntry{OwnText::MeterConfirmed, "已设为 %1，仪表已确认", "%1 set, confirmed by the meter"},
+    OwnEntry{OwnText::MeterDiffers, "已发送 %1，但仪表报告 %2", "%1 sent; the meter reports %2"},
+    OwnEntry{OwnText::MeterUnconfirmed, "已发送 %1，仪表接收了命令但不回报设置值",
+             "%1 sent; the meter took it but does not report the setting back"},
+    OwnEntry{OwnText::MeterNotSet, "%1 未设置：%2", "%1 not set: %2"},
+    OwnEntry{OwnText::MeterReadFailed, "读取仪表设置失败。",
+             "Reading the meter's settings failed."},
+    OwnEntry{OwnText::MeterSetFailed, "更改仪表设置失败。", "Changing the meter's setting failed."},
+    OwnEntry{OwnText::MeterClockSet, "将仪表时钟设为本机时间",
+             "Set the meter's clock to this computer's time"},
+    OwnEntry{OwnText::MeterClockToSend, "将发送：%1", "to be sent: %1"},
+    OwnEntry{OwnText::MeterClockSent, "已发送：%1", "sent: %1"},
+    OwnEntry{OwnText::MeterLineSpeedChange, "更改...", "Change..."},
+    OwnEntry{OwnText::MeterLineSpeedWarning,
+             "更改后仪表将以 %1 波特通信，直到关机为止。本编辑器以后的每项操作都会跟随此速率"
+             "（每项操作开始时多用一两秒）；sondrel 需加 --baud %1 才能连接仪表。"
+             "仪表关机再开机后恢复 9600 波特。确定更改通信速率吗？",
+             "The meter will then listen at %1 baud until it is switched off. The editor follows "
+             "it in every later job (each job starts a second or two later); sondrel reaches it "
+             "with --baud %1. Switched off and on, the meter is back at 9600 baud. Change the "
+             "line speed?"},
+    OwnEntry{OwnText::MeterLineSpeedNow,
+             "仪表以 %1 波特通信，本编辑器跟随此速率；sondrel 请用 --baud %1。",
+             "The meter listens at %1 baud and the editor follows it; sondrel needs --baud %1."},
 
     // The Stored files page.
     OwnEntry{OwnText::MeterFilesPage, "存储文件", "Stored files"},
@@ -216,6 +255,27 @@ constexpr std::array ownTable{
 
     // The Screen page.
     OwnEntry{OwnText::MeterScreenPage, "屏幕", "Screen"},
+    OwnEntry{OwnText::MeterScreenForm, "传送方式：", "Form:"},
+    OwnEntry{OwnText::MeterScreenSmall, "小屏（64 字节块）", "small (64-byte blocks)"},
+    OwnEntry{OwnText::MeterScreenBig, "大屏（160 字节块）", "big (160-byte blocks)"},
+    OwnEntry{OwnText::MeterScreenSize, "屏幕尺寸：", "Display size:"},
+    OwnEntry{OwnText::MeterScreenCapture, "截取屏幕", "Capture"},
+    OwnEntry{OwnText::MeterScreenZoom, "放大：", "Zoom:"},
+    OwnEntry{OwnText::MeterScreenSave, "保存为 PNG...", "Save PNG..."},
+    OwnEntry{OwnText::MeterScreenCopy, "复制", "Copy"},
+    OwnEntry{OwnText::MeterScreenRefresh, "自动刷新，间隔", "Refresh every"},
+    OwnEntry{OwnText::MeterScreenSeconds, " 秒", " s"},
+    OwnEntry{OwnText::MeterScreenCaptured, "%1×%2 像素，截取于 %3", "%1×%2 pixels, captured at %3"},
+    OwnEntry{OwnText::MeterScreenBadSize, "屏幕尺寸应为 宽x高，宽度为 8 的倍数，例如 128x64。",
+             "The display size is WIDTHxHEIGHT with a width that is a multiple of 8, such as "
+             "128x64."},
+    OwnEntry{OwnText::MeterScreenTooBig, "%1 的图像超出了仪表发来的 %2 字节。",
+             "A %1 picture does not fit the %2 bytes the meter sent."},
+    OwnEntry{OwnText::MeterScreenFailed, "截取仪表屏幕失败。",
+             "Capturing the meter's screen failed."},
+    OwnEntry{OwnText::MeterScreenNotSaved, "图像未保存到 %1：%2",
+             "The picture was not saved to %1: %2"},
+    OwnEntry{OwnText::MeterScreenPngFilter, "PNG 图像 (*.png)", "PNG pictures (*.png)"},
 
     // The survey window's limits, history and report.
     OwnEntry{OwnText::SurveyLimits, "限值：", "Limits:"},

@@ -116,6 +116,33 @@ enum class OwnText {
 
     // The Instrument page.
     MeterInstrumentPage, // its tab
+    MeterInstrumentRead, // reads every setting the meter reports
+    MeterModel,          // row labels
+    MeterVolume,
+    MeterLevelUnit,
+    MeterTemperatureUnit,
+    MeterBacklight,
+    MeterSwitchOff,
+    MeterStep,
+    MeterLimits,
+    MeterClock,
+    MeterLineSpeed,
+    MeterSet,              // sends one row's value
+    MeterNotReported,      // the meter has no way to report this setting
+    MeterReported,         // %1 the value the meter reported
+    MeterNotRead,          // %1 why the reading failed
+    MeterConfirmed,        // %1 the value set, reported back by the meter
+    MeterDiffers,          // %1 the value sent, %2 what the meter reports instead
+    MeterUnconfirmed,      // %1 the value sent to a meter that does not report it back
+    MeterNotSet,           // %1 the value, %2 why it was not set
+    MeterReadFailed,       // state line: reading the settings failed
+    MeterSetFailed,        // state line: a change failed
+    MeterClockSet,         // the clock's button
+    MeterClockToSend,      // %1 the computer's date and time, before sending
+    MeterClockSent,        // %1 the date and time sent
+    MeterLineSpeedChange,  // the line speed's button
+    MeterLineSpeedWarning, // %1 the new speed: asks before changing
+    MeterLineSpeedNow,     // %1 the speed the meter now listens at
 
     // The Stored files page.
     MeterFilesPage,       // its tab
@@ -147,7 +174,23 @@ enum class OwnText {
     MeterFilesContentTitle,  // %1 number, %2 name, %3 bytes: above the hex view
 
     // The Screen page.
-    MeterScreenPage, // its tab
+    MeterScreenPage,  // its tab
+    MeterScreenForm,  // label of the block form picker
+    MeterScreenSmall, // the forms
+    MeterScreenBig,
+    MeterScreenSize,      // label of the display's size
+    MeterScreenCapture,   // copies the meter's screen
+    MeterScreenZoom,      // label of the whole-number zoom
+    MeterScreenSave,      // saves the picture as a PNG file
+    MeterScreenCopy,      // copies the picture to the clipboard
+    MeterScreenRefresh,   // check box: capture again every few seconds
+    MeterScreenSeconds,   // the interval's unit
+    MeterScreenCaptured,  // %1 width, %2 height, %3 time of the capture
+    MeterScreenBadSize,   // the size is not WIDTHxHEIGHT with a width a multiple of 8
+    MeterScreenTooBig,    // %1 the size, %2 bytes the meter sent
+    MeterScreenFailed,    // state line: the capture failed
+    MeterScreenNotSaved,  // %1 the file, %2 why
+    MeterScreenPngFilter, // the save dialog's filter
 
     // The survey window's limits, history and report.
     SurveyLimits,   // label of the limits profile picker

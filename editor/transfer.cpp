@@ -4,6 +4,7 @@
 #include "failure_texts.h"
 #include "grid.h"
 #include "messages.h"
+#include "meter_line_speed.h"
 #include "meter_worker.h"
 #include "own_texts.h"
 #include "texts.h"
@@ -181,6 +182,7 @@ std::optional<QString> rowWithoutTypeCode(const PlanStore& store) {
 
 bool openDeviceConnection(sondrel::_KorvaneConnection* meter) {
     if (!meter) return false;
+    followMeterLineSpeed(*meter);
     Variant result;
     return succeeded(meter->OpenDeviceConnection(&result), result);
 }

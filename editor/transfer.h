@@ -27,7 +27,8 @@ inline constexpr int PauseAfterSendMs = 500;
 inline constexpr int ProgressMinimum = 1, ProgressMaximum = 100, ProgressStart = 2;
 
 // On the worker: opens the meter's connection, as every job with the meter
-// does first; false when the meter cannot be reached (or meter is nullptr).
+// does first, at the line speed the meter was set to (meter_line_speed.h);
+// false when the meter cannot be reached (or meter is nullptr).
 bool openDeviceConnection(sondrel::_KorvaneConnection* meter);
 // Shows the progress bar at its start; endProgress fills and hides it.
 void startProgress(Form2& form);

@@ -1,5 +1,6 @@
 #include "screen_memory.h"
 
+#include "screen_readout.h"
 #include "state_fields.h"
 
 #include <algorithm>
@@ -72,6 +73,7 @@ sondrel::Bytes spectrumScreen(const ScreenMemory& screen, const SignalModel& sig
     }
     for (int y = 1; y < h - 1; y += 2)
         setPixel(picture, w, w / 2, y);
+    drawReadout(picture, w, h, readoutText(centre, signal.levelAt(centre, channels)));
     return picture;
 }
 

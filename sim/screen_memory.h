@@ -17,7 +17,8 @@
 // frame round the edge, the spectrum across spanMHz around the tuned
 // frequency as one column per pixel filled from the bottom up to the level
 // (20 dBuV at the bottom edge, 100 dBuV at the top), and a dotted marker
-// line at the tuned frequency in the middle.
+// line at the tuned frequency in the middle; a display wide enough also shows
+// the tuned frequency and its level at the top right (see screen_readout.h).
 #pragma once
 
 #include "common/screen_blocks.h"
