@@ -265,7 +265,7 @@ constexpr std::array ownTable{
     OwnEntry{OwnText::MeterScreenCopy, "复制", "Copy"},
     OwnEntry{OwnText::MeterScreenRefresh, "自动刷新，间隔", "Refresh every"},
     OwnEntry{OwnText::MeterScreenSeconds, " 秒", " s"},
-    OwnEntry{OwnText::MeterScreenCaptured, "%1×%2 像素，截取于 %3", "%1×%2 pixels, captured at %3"},
+    OwnEntry{OwnText::MeterScreenCaptured, "%1×%2 像素，截取于 %3", "%1x%2 pixels, captured at %3"},
     OwnEntry{OwnText::MeterScreenBadSize, "屏幕尺寸应为 宽x高，宽度为 8 的倍数，例如 128x64。",
              "The display size is WIDTHxHEIGHT with a width that is a multiple of 8, such as "
              "128x64."},
