@@ -102,9 +102,10 @@ void MeterWindow::stop() {
 }
 
 void MeterWindow::showAnswered(const QString& model) {
+    if (!model.isEmpty()) model_ = model;
     stateLine_->setText(portText() + QStringLiteral(" · ") +
-                        (model.isEmpty() ? ownText(OwnText::MeterAnswers)
-                                         : ownText(OwnText::MeterAnswersModel).arg(model)));
+                        (model_.isEmpty() ? ownText(OwnText::MeterAnswers)
+                                          : ownText(OwnText::MeterAnswersModel).arg(model_)));
 }
 
 void MeterWindow::showFailure(const QString& what, const sondrel::Failure& failure) {

@@ -41,7 +41,8 @@ class MeterWindow : public QWidget {
     // Asks the running job to stop after its current exchange.
     void stop();
 
-    // The state line: the meter answered (model when known, else empty) ...
+    // The state line: the meter answered (model when this job learnt it, else
+    // empty: the model an earlier job learnt is shown) ...
     void showAnswered(const QString& model);
     // ... or `what` failed, for the library's reason `failure`.
     void showFailure(const QString& what, const sondrel::Failure& failure);
@@ -71,6 +72,7 @@ class MeterWindow : public QWidget {
     QProgressBar* progress_ = nullptr;
     QPushButton* stop_ = nullptr;
     bool jobRunning_ = false;
+    QString model_; // the meter's model, once a job has read it
 };
 
 // Toolbar "Meter": shows the main window's Meter window, making it first.

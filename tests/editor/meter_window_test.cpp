@@ -118,5 +118,13 @@ TEST_F(MeterWindowTest, TheStateLineGivesTheLibrarysReasonWhenTheMeterIsGone) {
         << window->stateLine()->text().toStdString();
 }
 
+TEST_F(MeterWindowTest, TheModelOnceReadStaysOnTheStateLineAfterJobsThatDoNotAskIt) {
+    MeterWindow* window = openWindow();
+    window->showAnswered(QStringLiteral("2000Q"));
+    window->showAnswered(QString()); // a screen capture does not ask the model
+    EXPECT_TRUE(window->stateLine()->text().contains("2000Q"))
+        << window->stateLine()->text().toStdString();
+}
+
 } // namespace
 } // namespace plandex::testing
